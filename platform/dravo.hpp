@@ -1,0 +1,18 @@
+// platform: the presenter that copies finished 800 x 600 RGB565 frames to the screen.
+#pragma once
+
+#include <cstdint>
+
+#include "win32.hpp"
+
+namespace dravo {
+
+// Opens the presenter on the window for frames of width x height pixels.
+win32::BOOL GetDefaultDirectDraw(win32::HWND window, std::int32_t width, std::int32_t height);
+// Copies one frame (rows top to bottom, stride width x 2 bytes) to the screen; the copy is
+// complete when the call returns.
+void DirectDrawBlit(const void* pixels);
+// Releases what GetDefaultDirectDraw acquired; harmless when nothing is open.
+void CloseDirectDraw();
+
+}  // namespace dravo
