@@ -1,0 +1,71 @@
+# The program's pictures: SVG sources rendered to PNG, then converted to sprite files in the run folder.
+
+# the text of the pictures is set in DejaVu Sans; a silent fallback font would break the layout
+find_program(VEXEL_FC_MATCH fc-match)
+if(NOT VEXEL_FC_MATCH)
+  message(FATAL_ERROR "fc-match (fontconfig) not found: it is needed to check the picture font "
+                      "DejaVu Sans (Debian: apt-get install fontconfig fonts-dejavu-core)")
+endif()
+foreach(style "DejaVu Sans" "DejaVu Sans:bold")
+  execute_process(
+    COMMAND ${VEXEL_FC_MATCH} --format=%{family[0]}|%{style[0]} "${style}"
+    OUTPUT_VARIABLE matched
+    RESULT_VARIABLE fc_result)
+  if(style MATCHES "bold$")
+    set(wanted "DejaVu Sans|Bold")
+  else()
+    set(wanted "DejaVu Sans|Book")
+  endif()
+  if(NOT fc_result EQUAL 0 OR NOT matched STREQUAL wanted)
+    message(FATAL_ERROR "font '${style}' is not installed (fontconfig offers '${matched}'): "
+                        "the pictures need it (Debian: apt-get install fonts-dejavu-core)")
+  endif()
+endforeach()
+
+find_program(VEXEL_RSVG_CONVERT rsvg-convert)
+if(NOT VEXEL_RSVG_CONVERT)
+  message(FATAL_ERROR "rsvg-convert not found: it renders the pictures "
+                      "(Debian: apt-get install librsvg2-bin)")
+endif()
+
+# name, width, height
+set(vexel_pictures menu 800 600 sugo 800 600 vex 500 250)
+
+set(vexel_picture_outputs)
+list(LENGTH vexel_pictures n)
+math(EXPR last "${n} - 1")
+foreach(i RANGE 0 ${last} 3)
+  math(EXPR iw "${i} + 1")
+  math(EXPR ih "${i} + 2")
+  list(GET vexel_pictures ${i} name)
+  list(GET vexel_pictures ${iw} width)
+  list(GET vexel_pictures ${ih} height)
+  set(svg ${CMAKE_CURRENT_SOURCE_DIR}/${name}.svg)
+  set(png ${CMAKE_CURRENT_BINARY_DIR}/${name}.png)
+  add_custom_command(
+    OUTPUT ${png}
+    COMMAND ${VEXEL_RSVG_CONVERT} --width=${width} --height=${height} --format=png
+            --output=${png} ${svg}
+    DEPENDS ${svg}
+    COMMENT "Rendering ${name}.svg"
+    VERBATIM)
+  if(TARGET orla_imgconv)
+    set(vex ${VEXEL_RUN_DIR}/${name}.vex)
+    add_custom_command(
+      OUTPUT ${vex}
+      COMMAND orla_imgconv to-sprite ${png} ${vex}
+      DEPENDS ${png} orla_imgconv
+      COMMENT "Converting ${name}.png to ${name}.vex"
+      VERBATIM)
+    list(APPEND vexel_picture_outputs ${vex})
+  else()
+    list(APPEND vexel_picture_outputs ${png})
+  endif()
+endforeach()
+
+if(NOT TARGET orla_imgconv)
+  message(WARNING "the image converter orla_imgconv is not part of this build: "
+                  "the pictures are rendered to PNG only, no .vex files are made")
+endif()
+
+add_custom_target(vexel_pictures ALL DEPENDS ${vexel_picture_outputs})

@@ -1,0 +1,185 @@
+// Tests of the built pictures: sprite file layout, the drawing surface, and the button artwork.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct picture {
+  std::uintmax_t file_size = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint16_t> pixels;
+  std::uint16_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+  // the file holds exactly the pixels its trailer announces
+  bool well_formed() const {
+    return width > 0 && height > 0 &&
+           file_size == static_cast<std::uintmax_t>(width) * height * 2 + 4;
+  }
+};
+
+constexpr const char* not_built = "the pictures are not built (no image converter in this build)";
+
+struct rect {
+  int x1, y1, x2, y2;
+};
+
+// the sixteen buttons of the control panel, corners inclusive
+constexpr std::array<rect, 16> buttons{{{14, 499, 80, 589},
+                                        {96, 507, 217, 547},
+                                        {96, 549, 216, 589},
+                                        {219, 508, 299, 547},
+                                        {219, 549, 299, 589},
+                                        {301, 508, 422, 547},
+                                        {301, 550, 423, 590},
+                                        {424, 508, 545, 549},
+                                        {424, 550, 546, 590},
+                                        {547, 507, 643, 548},
+                                        {548, 550, 642, 590},
+                                        {670, 529, 712, 561},
+                                        {714, 530, 757, 562},
+                                        {672, 563, 713, 589},
+                                        {715, 564, 757, 590},
+                                        {759, 504, 792, 589}}};
+
+std::filesystem::path run_dir() {
+  return std::filesystem::path(ORLA_BINARY_DIR) / "run";
+}
+
+// reads a sprite file of the run folder: the pixels, then width and height as two little-endian
+// 16-bit values; false when the file is not there
+bool load(const std::string& name, picture& pic) {
+  const auto path = run_dir() / name;
+  if (!std::filesystem::exists(path)) return false;
+  pic.file_size = std::filesystem::file_size(path);
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::size_t n = bytes.size();
+  if (n < 4) return true;
+  pic.width = bytes[n - 4] | (bytes[n - 3] << 8);
+  pic.height = bytes[n - 2] | (bytes[n - 1] << 8);
+  for (std::size_t i = 0; i + 1 < n - 4; i += 2)
+    pic.pixels.push_back(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  return true;
+}
+
+// perceived brightness 0..255 of a 5-6-5 pixel
+int luma(std::uint16_t p) {
+  const int r = (p >> 11) * 255 / 31, g = ((p >> 5) & 63) * 255 / 63, b = (p & 31) * 255 / 31;
+  return (299 * r + 587 * g + 114 * b) / 1000;
+}
+
+}  // namespace
+
+TEST(Pictures, SpriteFilesHaveTheSizesTheProgramNeeds) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed()) << "menu.vex";
+  picture sugo;
+  if (!load("sugo.vex", sugo)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(sugo.well_formed()) << "sugo.vex";
+  picture intro;
+  if (!load("vex.vex", intro)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(intro.well_formed()) << "vex.vex";
+  EXPECT_EQ(menu.width, 800);
+  EXPECT_EQ(menu.height, 600);
+  EXPECT_EQ(sugo.width, 800);
+  EXPECT_EQ(sugo.height, 600);
+  // centred on the 800 x 600 intro screen when its corner is at (150, 175)
+  EXPECT_EQ(intro.width, 500);
+  EXPECT_EQ(intro.height, 250);
+}
+
+TEST(Pictures, DrawingSurfaceIsLighterThanTheShadows) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
+  // the figure's shadows are (25, 50, 25): every surface pixel is clearly lighter in each channel
+  for (int y = 0; y <= 457; ++y)
+    for (int x = 0; x < 800; ++x) {
+      const std::uint16_t p = menu.at(x, y);
+      ASSERT_GE(p >> 11, 28) << x << "," << y;
+      ASSERT_GE((p >> 5) & 63, 56) << x << "," << y;
+      ASSERT_GE(p & 31, 28) << x << "," << y;
+    }
+  EXPECT_LT(luma(menu.at(5, 595)), 128) << "the panel stands apart from the surface";
+}
+
+TEST(Pictures, EveryButtonFaceFillsExactlyItsTintedArea) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
+  // a face covers x1..x2-1, y1..y2-1 (the area the program tints); around it lies the panel
+  const std::uint16_t panel = menu.at(5, 595);
+  for (std::size_t n = 0; n < buttons.size(); ++n) {
+    const rect r = buttons[n];
+    SCOPED_TRACE("button " + std::to_string(n + 1));
+    for (int x = r.x1 - 1; x <= r.x2; ++x) {
+      EXPECT_EQ(menu.at(x, r.y1 - 1), panel) << x;
+      EXPECT_EQ(menu.at(x, r.y2), panel) << x;
+    }
+    for (int y = r.y1; y < r.y2; ++y) {
+      EXPECT_EQ(menu.at(r.x1 - 1, y), panel) << y;
+      EXPECT_EQ(menu.at(r.x2, y), panel) << y;
+      EXPECT_NE(menu.at(r.x1, y), panel) << y;
+      EXPECT_NE(menu.at(r.x2 - 1, y), panel) << y;
+    }
+    for (int x = r.x1; x < r.x2; ++x) {
+      EXPECT_NE(menu.at(x, r.y1), panel) << x;
+      EXPECT_NE(menu.at(x, r.y2 - 1), panel) << x;
+    }
+  }
+}
+
+TEST(Pictures, ButtonFacesAreLightAndLabelled) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
+  // light faces keep the blue, yellow and grey tints readable; dark pixels are the label
+  for (std::size_t n = 0; n < buttons.size(); ++n) {
+    const rect r = buttons[n];
+    int light = 0, dark = 0, total = 0;
+    for (int y = r.y1 + 2; y < r.y2 - 2; ++y)
+      for (int x = r.x1 + 2; x < r.x2 - 2; ++x) {
+        const int l = luma(menu.at(x, y));
+        light += l >= 200;
+        dark += l <= 110;
+        ++total;
+      }
+    EXPECT_GT(light * 10, total * 6) << "button " << n + 1;
+    EXPECT_GT(dark, 20) << "button " << n + 1 << " has no label or symbol";
+  }
+}
+
+TEST(Pictures, HelpPictureKeepsTheExitButtonWhereItActs) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
+  picture sugo;
+  if (!load("sugo.vex", sugo)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(sugo.well_formed() && sugo.width == 800 && sugo.height == 600) << "sugo.vex";
+  // a click on the exit button's rectangle ends the program even on the help screen
+  const rect r = buttons[0];
+  for (int y = r.y1; y < r.y2; ++y)
+    for (int x = r.x1; x < r.x2; ++x) ASSERT_EQ(sugo.at(x, y), menu.at(x, y)) << x << "," << y;
+}
+
+TEST(Pictures, IntroPictureBlendsIntoTheWhiteScreen) {
+  picture intro;
+  if (!load("vex.vex", intro)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(intro.well_formed()) << "vex.vex";
+  for (int x = 0; x < intro.width; ++x) {
+    EXPECT_EQ(intro.at(x, 0), 0xFFFF) << x;
+    EXPECT_EQ(intro.at(x, intro.height - 1), 0xFFFF) << x;
+  }
+  for (int y = 0; y < intro.height; ++y) {
+    EXPECT_EQ(intro.at(0, y), 0xFFFF) << y;
+    EXPECT_EQ(intro.at(intro.width - 1, y), 0xFFFF) << y;
+  }
+}
