@@ -104,8 +104,8 @@ void walk_unclipped(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGI
   }
 }
 
-// Runs the integer midpoint circle iteration; visit(x, y) gets each (x, y) of the first octant
-// pair with y = -radius .. and x = 0 .. while -y >= x.
+// Runs the integer midpoint circle iteration: visit(x, y) once per step, x counting up from 0
+// and y from -radius towards 0, while -y >= x.
 template <typename Visit>
 void midpoint_circle(LONGINT radius, Visit visit) {
   coord x = 0;
