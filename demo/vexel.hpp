@@ -191,6 +191,10 @@ bool to_screen(REAL value, LONGINT& out);
 
 }  // namespace detail
 
+// The screen copies below refuse values outside the screen limit: the element then stops
+// existing for the frame and keeps its previous screen fields, so a drawing routine tests
+// LETEZIK again after the copy.
+
 // Rounds a point's position into KX, KY (only an existing point).
 void PONT_SZAMOL(BYTE p);
 // Rounds a segment's ends; a segment whose ends fall on one pixel stops existing.

@@ -229,6 +229,12 @@ void QPONTEGYENESRE_PARABOLA(BYTE f, BYTE d, BYTE k) {
   KETEGYENES_METSZESPONTJA(l.M, l.C, l.M2, l.C2, pm, pc, pm2, pc2, l.YXFORMA, l.XYFORMA, pyx, pxy,
                            q.TX, q.TY, HULYESEGBOOLEAN);
   q.P = KETPONT_TAVOLSAGA(q.FX, q.FY, q.TX, q.TY);
+  if (q.P == 0) {
+    // changed: for a focus a rounding error off its directrix the computed foot can be the focus
+    // itself, and a zero P would divide by zero when the parabola is drawn; it does not exist.
+    q.LETEZIK = false;
+    return;
+  }
   if (q.YXFORMA && q.TY > q.FY) q.P = -q.P;
   if (!q.YXFORMA && q.XYFORMA && q.TX < q.FX) q.P = -q.P;
 }
