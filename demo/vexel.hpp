@@ -1,0 +1,348 @@
+// vexel: the demonstration's main unit: the scene of the figure, its geometry and constructions,
+// the per-chapter style table, the buttons and the per-frame computation of the figure.
+#pragma once
+
+#include <cstdint>
+
+#include "orla_types.hpp"
+
+namespace vexel {
+
+using orla::BOOLEAN;
+using orla::BYTE;
+using orla::LONGINT;
+using orla::REAL;
+using orla::WORD;
+using orla::detail::checked_array;
+
+// =============================================================================================
+// Scene model: five tables of elements with fixed roles (vertices 1..3 are free, everything
+// else is derived from them every frame).
+// =============================================================================================
+
+// A point, shown as a filled disc.
+struct PONT_TYPE {
+  LONGINT KX = 0;
+  LONGINT KY = 0;
+  LONGINT MERET = 0;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  REAL X = 0;
+  REAL Y = 0;
+  BOOLEAN LATSZIK = false;
+  BOOLEAN LETEZIK = false;
+};
+
+// A segment between two end points.
+struct SZAKASZ_TYPE {
+  REAL X1 = 0;
+  REAL Y1 = 0;
+  REAL X2 = 0;
+  REAL Y2 = 0;
+  REAL SZOG = 0;
+  LONGINT KX1 = 0;
+  LONGINT KY1 = 0;
+  LONGINT KX2 = 0;
+  LONGINT KY2 = 0;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  WORD VASTAGSAG = 0;
+  BOOLEAN LATSZIK = false;
+  BOOLEAN LETEZIK = false;
+};
+
+// A line, held as y = M*x + C (valid when YXFORMA) and x = M2*y + C2 (valid when XYFORMA).
+struct EGYENES_TYPE {
+  REAL M = 0;
+  REAL C = 0;
+  REAL M2 = 0;
+  REAL C2 = 0;
+  REAL SZOG = 0;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  LONGINT KX1 = 0;
+  LONGINT KY1 = 0;
+  LONGINT KX2 = 0;
+  LONGINT KY2 = 0;
+  WORD VASTAGSAG = 0;
+  BOOLEAN LATSZIK = false;
+  BOOLEAN LETEZIK = false;
+  BOOLEAN YXFORMA = false;
+  BOOLEAN XYFORMA = false;
+};
+
+// A circle, drawn as VASTAGSAG concentric one-pixel rings.
+struct KOR_TYPE {
+  REAL X = 0;
+  REAL Y = 0;
+  REAL SUGAR = 0;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  LONGINT KX = 0;
+  LONGINT KY = 0;
+  LONGINT KSUGAR = 0;
+  LONGINT VASTAGSAG = 0;
+  BOOLEAN LATSZIK = false;
+  BOOLEAN LETEZIK = false;
+};
+
+// A parabola given by its focus and a copy of its directrix; P is the signed focus distance.
+struct PARABOLA_TYPE {
+  REAL FX = 0;
+  REAL FY = 0;
+  REAL TX = 0;
+  REAL TY = 0;
+  REAL M = 0;
+  REAL C = 0;
+  REAL M2 = 0;
+  REAL C2 = 0;
+  REAL SZOG = 0;
+  REAL P = 0;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  BYTE VASTAGSAG = 0;
+  BOOLEAN LATSZIK = false;
+  BOOLEAN LETEZIK = false;
+  BOOLEAN YXFORMA = false;
+  BOOLEAN XYFORMA = false;
+};
+
+// The scene tables (roles of the indices: see vexel_scene.cpp).
+extern checked_array<PONT_TYPE, 1, 60> PONT;
+extern checked_array<SZAKASZ_TYPE, 1, 50> SZAKASZ;
+extern checked_array<EGYENES_TYPE, 1, 50> EGYENES;
+extern checked_array<KOR_TYPE, 1, 10> KOR;
+extern checked_array<PARABOLA_TYPE, 1, 3> PARABOLA;
+
+// Receives the success flag of intersections whose result is not needed.
+inline BOOLEAN HULYESEGBOOLEAN = false;
+// Loop counters shared by the table-filling routines.
+inline LONGINT I = 0;
+inline LONGINT J = 0;
+
+namespace detail {
+
+// Start position of a free vertex.
+struct start_position {
+  REAL x;
+  REAL y;
+};
+// Where vertices A, B, C (points 1, 2, 3) stand when the program starts.
+inline constexpr start_position start_vertex[3] = {{300.0, 400.0}, {550.0, 405.0}, {420.0, 150.0}};
+
+// Clears the shown and exists flags of every point, segment, line and circle (not parabolas).
+void clear_scene_flags();
+// Puts the three vertices at their start positions.
+void place_vertices_at_start();
+
+}  // namespace detail
+
+// =============================================================================================
+// Plane geometry routines: pure computations on REAL values, results through out-parameters.
+// Exact comparisons throughout; intermediate arithmetic in extended precision.
+// =============================================================================================
+
+// The line through (x1, y1) and (x2, y2); writes nothing when the points coincide.
+void KETPONT_EGYENESENEK_ABCDSZOG(REAL x1, REAL y1, REAL x2, REAL y2, REAL& m, REAL& c, REAL& m2,
+                                  REAL& c2, REAL& angle, BOOLEAN& yx, BOOLEAN& xy);
+// The common point of two lines; ok false (x, y untouched) when their angles are equal.
+void KETEGYENES_METSZESPONTJA(REAL m_1, REAL c_1, REAL m2_1, REAL c2_1, REAL m_2, REAL c_2,
+                              REAL m2_2, REAL c2_2, BOOLEAN yx1, BOOLEAN xy1, BOOLEAN yx2,
+                              BOOLEAN xy2, REAL& x, REAL& y, BOOLEAN& ok);
+// The line through (px, py) perpendicular to the given line; nothing for a line with no form.
+void PONTONATMENO_EGYENESRE_MEROLEGES(REAL m, REAL c, REAL m2, REAL c2, BOOLEAN yx, BOOLEAN xy,
+                                      REAL px, REAL py, REAL& rm, REAL& rc, REAL& rm2, REAL& rc2,
+                                      REAL& rangle, BOOLEAN& ryx, BOOLEAN& rxy);
+// The midpoint of a segment.
+void SZAKASZFELEZO(REAL x1, REAL y1, REAL x2, REAL y2, REAL& mx, REAL& my);
+// The foot of the perpendicular from (px, py) onto the line.
+void PONTNAK_EGYENESRE_TALPPONTJA(REAL m, REAL c, REAL m2, REAL c2, BOOLEAN yx, BOOLEAN xy, REAL px,
+                                  REAL py, REAL& fx, REAL& fy);
+// The bisector of the angle A-B-C through the vertex B; both flags false for coincident points,
+// nothing written for collinear ones.
+void HAROMPONTRA_SZOGFELEZO(REAL ax, REAL ay, REAL bx, REAL by, REAL cx, REAL cy, REAL& m, REAL& c,
+                            REAL& m2, REAL& c2, REAL& angle, BOOLEAN& yx, BOOLEAN& xy);
+// Direction of the vector from Q to P in [0, 2*pi), clockwise on screen; 0 when P = Q.
+REAL SZOGMERES(REAL px, REAL py, REAL qx, REAL qy);
+// Euclidean distance of two points.
+REAL KETPONT_TAVOLSAGA(REAL x1, REAL y1, REAL x2, REAL y2);
+// P rotated about C by angle.
+void FORGAT(REAL angle, REAL px, REAL py, REAL cx, REAL cy, REAL& rx, REAL& ry);
+// The point lies exactly on the line; false for a line with no form.
+BOOLEAN PONTEGYENESEN(REAL px, REAL py, REAL m, REAL c, REAL m2, REAL c2, BOOLEAN yx, BOOLEAN xy);
+
+// =============================================================================================
+// Screen copies and constructions. A construction fills its target from existing inputs, or only
+// marks the target as not existing.
+// =============================================================================================
+
+namespace detail {
+
+// Screen copies hold values strictly between -screen_limit and screen_limit, so the sum or the
+// difference of two of them still fits a LONGINT.
+inline constexpr LONGINT screen_limit = LONGINT{1} << 30;
+// Rounds half to even into a screen integer; false (out untouched) when outside the limit.
+bool to_screen(REAL value, LONGINT& out);
+
+}  // namespace detail
+
+// The screen copies below refuse values outside the screen limit: the element then stops
+// existing for the frame and keeps its previous screen fields, so a drawing routine tests
+// LETEZIK again after the copy.
+
+// Rounds a point's position into KX, KY (only an existing point).
+void PONT_SZAMOL(BYTE p);
+// Rounds a segment's ends; a segment whose ends fall on one pixel stops existing.
+void SZAKASZ_SZAMOL(BYTE s);
+// The direction and the border points of a line on the 800 x 460 area.
+void EGYENES_SZAMOL(BYTE e);
+// Rounds a circle's centre and radius.
+void KOR_SZAMOL(BYTE k);
+
+// Segment on two points.
+void QKETPONTRA_SZAKASZ(BYTE p1, BYTE p2, BYTE s);
+// Line on two points.
+void QKETPONTRA_EGYENES(BYTE p1, BYTE p2, BYTE e);
+// Midpoint of two points.
+void QKETPONT_FELEZOJE(BYTE p1, BYTE p2, BYTE p);
+// Line through a point, perpendicular to a line.
+void QPONTON_ATMENO_EGYENESREMEROLEGES(BYTE p, BYTE e, BYTE target);
+// Foot of a point on a line.
+void QPONTNAK_EGYENESRE_TALPPONTJA(BYTE p, BYTE e, BYTE target);
+// Intersection point of two lines.
+void QKETEGYENES_METSZESPONTJA(BYTE e1, BYTE e2, BYTE p);
+// Bisector of the angle a-b-c at the vertex b.
+void QHAROMPONTRA_SZOGFELEZO(BYTE a, BYTE b, BYTE c, BYTE e);
+// Circle with its centre through a point.
+void QPONTKERPONT_KOR(BYTE centre, BYTE p, BYTE k);
+// Parabola with a focus point and a directrix line.
+void QPONTEGYENESRE_PARABOLA(BYTE f, BYTE d, BYTE k);
+
+// =============================================================================================
+// Construction table: per chapter (menu item 2..10), the style of every element.
+// =============================================================================================
+
+namespace detail {
+
+// Style of one element in one chapter.
+struct style_entry {
+  BYTE VASTAGSAG = 1;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  BOOLEAN LATSZIK = false;
+};
+
+// One chapter's styles, grouped by element kind with the indices of the scene tables.
+struct mt_row {
+  checked_array<style_entry, 1, 60> points;
+  checked_array<style_entry, 1, 50> segments;
+  checked_array<style_entry, 1, 50> lines;
+  checked_array<style_entry, 1, 10> circles;
+  checked_array<style_entry, 1, 3> parabolas;
+};
+
+// Copies the styles of the chapter SARGAMENU from MT into the element records.
+void copy_chapter_styles();
+
+}  // namespace detail
+
+// The construction table's type: one row per chapter 2..10.
+using MT_TYPE = checked_array<detail::mt_row, 2, 10>;
+
+// The construction table.
+extern MT_TYPE MT;
+// The selected menu item, which is the chapter shown (2..10).
+inline BYTE SARGAMENU = 2;
+
+// Fills the construction table and marks the free vertices and the travelling point as existing.
+void FILL_MT();
+
+// =============================================================================================
+// Pointer history.
+// =============================================================================================
+
+// Left-button history: 1 is this pass, 2 the previous pass, ... 5.
+inline checked_array<BOOLEAN, 1, 5> M_LTOMB{};
+
+// Pushes the current left-button state into the history.
+void EGERALLAPOTOK();
+
+// =============================================================================================
+// Buttons of the control panel.
+// =============================================================================================
+
+namespace detail {
+
+// One button: its rectangle (inclusive for the hit test) and whether it is greyed.
+struct button_record {
+  WORD x1 = 0;
+  WORD y1 = 0;
+  WORD x2 = 0;
+  WORD y2 = 0;
+  BYTE disabled = 0;
+};
+
+// Sets the rectangles of buttons 1..16 (the others stay zero).
+void set_button_rectangles();
+
+}  // namespace detail
+
+// The buttons; 1..16 are used.
+extern checked_array<detail::button_record, 1, 20> GOMB;
+
+// The pointer is inside the button's rectangle (borders included).
+BOOLEAN GOMBONVAN(BYTE n);
+// A fresh left press inside the button.
+BOOLEAN GOMBKATTINT(BYTE n);
+// The value is even.
+BOOLEAN PAROS(WORD value);
+
+// =============================================================================================
+// Pedal-line computation and animation.
+// =============================================================================================
+
+// Angle of the travelling point in radians (clockwise on screen from +x).
+inline REAL VEXEL_SZOG = 0.0;
+// Current angular speed, in slider units.
+inline REAL PILSEB = 0.0;
+// Target speed from the slider (0..85).
+inline BYTE SEBESSEG = 40;
+// Accelerate towards SEBESSEG (true) or brake to 0 (false).
+inline BOOLEAN PLAY = false;
+// Automatic animation (true) or the angle follows the pointer (false).
+inline BOOLEAN ANIMACIO = true;
+// Calibration count: loop passes in three seconds.
+// changed: 64 bits, so a machine fast enough to pass 2^31 counts cannot overflow it.
+inline std::int64_t MP = 0;
+// Speed change per frame, MP / 200000000.
+inline REAL GYORSITAS = 0.0;
+// Speed scale, MP / 2000000000.
+inline REAL KIEGYENLITO = 0.0;
+
+namespace detail {
+
+// Sets MP and the two ratios derived from it.
+void set_speed_count(std::int64_t count);
+
+// Copies the backdrop into the frame and clears the scene layer at the start of a frame's
+// computation. Both need the frame buffers and the sprite routines, which the frame loop's unit
+// provides and installs here; while unset, the computation only rebuilds the figure.
+inline void (*prepare_frame_layers)() = nullptr;
+
+}  // namespace detail
+
+// Start-up speed calibration: counts loop passes for three seconds of the tick counter.
+void MP_KISZAMITAS();
+// The per-frame computation: slider, all constructions, travelling point, pedal line,
+// parabolas, angle update and the chapter's styles.
+void SZAMOLASI_QELJARASOK();
+// Advances the travelling point's angle (speed law or pointer direction).
+void VEXEL_SZAMITASOK();
+
+}  // namespace vexel

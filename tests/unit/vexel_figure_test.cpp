@@ -1,0 +1,316 @@
+// Tests of unit vexel's figure: the constructions checked against the geometry of the triangle,
+// degenerate triangles, the screen copies and the construction table.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "orla_win32.hpp"
+#include "vexel.hpp"
+
+using namespace vexel;
+
+namespace {
+
+void reset_scene() {
+  PONT = decltype(PONT){};
+  SZAKASZ = decltype(SZAKASZ){};
+  EGYENES = decltype(EGYENES){};
+  KOR = decltype(KOR){};
+  PARABOLA = decltype(PARABOLA){};
+  GOMB = decltype(GOMB){};
+  M_LTOMB = {};
+  detail::clear_scene_flags();
+  FILL_MT();
+  detail::place_vertices_at_start();
+  detail::set_button_rectangles();
+  SARGAMENU = 2;
+  VEXEL_SZOG = 0;
+  PILSEB = 0;
+  SEBESSEG = 40;
+  PLAY = false;
+  ANIMACIO = true;
+  detail::set_speed_count(60000000);
+  orla_win32::M_X = orla_win32::M_Y = 0;
+  orla_win32::M_L = false;
+}
+
+void place(REAL ax, REAL ay, REAL bx, REAL by, REAL cx, REAL cy) {
+  PONT[1].X = ax;
+  PONT[1].Y = ay;
+  PONT[2].X = bx;
+  PONT[2].Y = by;
+  PONT[3].X = cx;
+  PONT[3].Y = cy;
+}
+
+void all_screen_copies() {
+  for (int i = 1; i <= 60; ++i) PONT_SZAMOL(i);
+  for (int i = 1; i <= 50; ++i) SZAKASZ_SZAMOL(i);
+  for (int i = 1; i <= 50; ++i) EGYENES_SZAMOL(i);
+  for (int i = 1; i <= 10; ++i) KOR_SZAMOL(i);
+}
+
+struct vec {
+  long double x, y;
+  vec operator-(vec o) const { return {x - o.x, y - o.y}; }
+  long double dot(vec o) const { return x * o.x + y * o.y; }
+  long double len() const { return std::sqrt(dot(*this)); }
+};
+vec at(int p) {
+  return {PONT[p].X, PONT[p].Y};
+}
+vec mid(vec a, vec b) {
+  return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+// Distance of p from the line through a and b.
+long double off_line(vec p, vec a, vec b) {
+  const vec d = b - a, q = p - a;
+  return std::fabs(d.x * q.y - d.y * q.x) / d.len();
+}
+
+}  // namespace
+
+TEST(VexelFigure, RandomTrianglesGiveTheClassicalFigure) {
+  reset_scene();
+  std::mt19937_64 rng(20240601);
+  std::uniform_real_distribution<double> ux(0, 799), uy(0, 455), turn(0, 6.283);
+  const long double tol = 1e-9;
+  for (int checked = 0; checked < 2000 && !HasFailure();) {
+    place(ux(rng), uy(rng), ux(rng), uy(rng), ux(rng), uy(rng));
+    const vec a = at(1), b = at(2), c = at(3);
+    // each side line with the opposite vertex: AB and C, BC and A, CA and B
+    const vec side[3][3] = {{a, b, c}, {b, c, a}, {c, a, b}};
+    const long double size = std::fmax((b - a).len(), std::fmax((c - b).len(), (a - c).len()));
+    // well-shaped triangles: sides of 30 px or more, every height at least a tenth of the longest
+    bool shaped = true;
+    for (const auto& s : side)
+      shaped = shaped && (s[1] - s[0]).len() >= 30 && off_line(s[2], s[0], s[1]) >= 0.1 * size;
+    if (!shaped) continue;
+    ++checked;
+    VEXEL_SZOG = turn(rng);
+    SZAMOLASI_QELJARASOK();
+    SCOPED_TRACE(testing::Message() << "A " << a.x << "," << a.y << " B " << b.x << "," << b.y
+                                    << " C " << c.x << "," << c.y);
+    for (int p = 4; p <= 27; ++p) ASSERT_TRUE(PONT[p].LETEZIK) << p;
+    ASSERT_TRUE(EGYENES[20].LETEZIK && KOR[1].LETEZIK);
+
+    const vec o = at(13), h = at(15), g = at(16), p17 = at(17);
+    const long double r = (a - o).len();
+    for (const vec& v : {b, c, p17}) EXPECT_LT(std::fabs((v - o).len() - r), tol * r);
+    EXPECT_LT(std::fabs(KOR[1].SUGAR - r), tol * r);
+    const EGYENES_TYPE& pedal = EGYENES[20];
+    for (int k = 0; k < 3; ++k) {
+      const vec u = side[k][0], v = side[k][1], w = side[k][2];
+      for (int p : {14, 10, 11, 12}) {  // incentre and excentres
+        const long double d = off_line(at(p), a, b);
+        EXPECT_LT(std::fabs(off_line(at(p), u, v) - d), tol * d) << p;
+      }
+      EXPECT_LT(std::fabs((h - w).dot(v - u)) / (v - u).len(), tol * size) << "altitude " << k;
+      EXPECT_LT(off_line(g, w, mid(u, v)), tol * size) << "median " << k;
+      // The foot of point 17 on this side, and line 20 through it (measured in the form the
+      // line is drawn from: y of x when flat, x of y when steep).
+      const vec foot = at(18 + k);
+      EXPECT_LT(off_line(foot, u, v), tol * size) << 18 + k;
+      EXPECT_LT(std::fabs((p17 - foot).dot(v - u)) / size, tol * size) << 18 + k;
+      const long double to_pedal =
+          pedal.YXFORMA && std::fabs(pedal.M) < 1
+              ? std::fabs(pedal.M * foot.x - foot.y + pedal.C) / std::hypot(pedal.M, 1.0)
+              : std::fabs(foot.x - pedal.M2 * foot.y - pedal.C2) / std::hypot(pedal.M2, 1.0);
+      EXPECT_LT(to_pedal, tol * size) << "foot " << 18 + k << " on line 20";
+
+      // Parabola k+1 has the focus w and the directrix uv; its points, sampled as they are
+      // drawn (u = FX + t, v = t^2 / 2P + FY - P/2, turned by SZOG about the focus), are as far
+      // from the focus as from the directrix.
+      const PARABOLA_TYPE& q = PARABOLA[k + 1];
+      ASSERT_TRUE(q.LETEZIK) << k + 1;
+      for (double t = -300; t <= 300; t += 37.5) {
+        const long double du = t, dv = t * t / (2 * q.P) - q.P / 2;
+        const vec pt{q.FX + std::cos(q.SZOG) * du - std::sin(q.SZOG) * dv,
+                     q.FY + std::sin(q.SZOG) * du + std::cos(q.SZOG) * dv};
+        const long double to_focus = (pt - w).len();
+        EXPECT_LT(std::fabs(to_focus - off_line(pt, u, v)), tol * to_focus) << k + 1 << " " << t;
+      }
+    }
+    EXPECT_LT(std::fabs(KOR[2].SUGAR - off_line(at(14), a, b)), tol * KOR[2].SUGAR);
+  }
+}
+
+TEST(VexelFigure, DegenerateTrianglesLoseThePedalLineAndNeverWrapScreenFields) {
+  // Exactly collinear (horizontal; diagonal as a drag places them, offsets 0, +0.1, -0.1), and C
+  // a millionth of a pixel off AB, which puts the circumcentre some 4.5e10 pixels away.
+  const REAL cases[3][6] = {{100, 100, 200, 100, 300, 100},
+                            {0, 0, 1.1, 1.1, 1.9, 1.9},
+                            {100, 300, 700, 300, 400, 300 + 1e-6}};
+  for (const auto& v : cases) {
+    reset_scene();
+    SZAMOLASI_QELJARASOK();  // a proper triangle first, so stale values are around
+    all_screen_copies();
+    const LONGINT old_kx = PONT[13].KX;
+    place(v[0], v[1], v[2], v[3], v[4], v[5]);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    SZAMOLASI_QELJARASOK();
+    const bool collinear = !KOR[1].LETEZIK;
+    all_screen_copies();
+    EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID));
+    EXPECT_EQ(collinear, v[5] != 300 + 1e-6) << "the near one is constructed, then skipped";
+    EXPECT_FALSE(PONT[13].LETEZIK || KOR[1].LETEZIK || PONT[17].LETEZIK || EGYENES[20].LETEZIK);
+    for (int p = 18; p <= 20; ++p) EXPECT_FALSE(PONT[p].LETEZIK) << p;
+    EXPECT_EQ(PONT[13].KX, old_kx) << "the screen copy keeps its last value";
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(PARABOLA[k].LETEZIK, !collinear) << "focus on directrix";
+    EXPECT_TRUE(SZAKASZ[1].LETEZIK && EGYENES[1].LETEZIK) << "the sides are still there";
+
+    auto fits = [](LONGINT v) { return v > -detail::screen_limit && v < detail::screen_limit; };
+    for (const auto& p : PONT) EXPECT_TRUE(!p.LETEZIK || (fits(p.KX) && fits(p.KY))) << p.X;
+    for (const auto& s : SZAKASZ)
+      EXPECT_TRUE(!s.LETEZIK || (fits(s.KX1) && fits(s.KY1) && fits(s.KX2) && fits(s.KY2)));
+    for (const auto& e : EGYENES)
+      EXPECT_TRUE(!e.LETEZIK || (fits(e.KX1) && fits(e.KY1) && fits(e.KX2) && fits(e.KY2)));
+    for (const auto& k : KOR)
+      EXPECT_TRUE(!k.LETEZIK || (fits(k.KX) && fits(k.KY) && fits(k.KSUGAR)));
+  }
+}
+
+TEST(VexelFigure, NoDivisionByZeroOrInvalidOperationAnywhereADragCanReach) {
+  reset_scene();
+  std::mt19937_64 rng(7);
+  std::uniform_int_distribution<int> ux(0, 799), uy(0, 455);
+  std::uniform_real_distribution<double> along(-0.5, 1.5);
+  for (int n = 0; n < 8000; ++n) {
+    const int ax = ux(rng), ay = uy(rng), bx = ux(rng), by = uy(rng);
+    int cx = ux(rng), cy = uy(rng);
+    if (n % 2) {  // C on the grid point nearest to line AB: nearly or exactly collinear
+      const double t = along(rng);
+      cx = static_cast<int>(std::lround(ax + t * (bx + 0.1 - ax)));
+      cy = static_cast<int>(std::lround(ay + t * (by + 0.1 - ay)));
+      if (cx < 0 || cx > 799 || cy < 0 || cy > 455) continue;
+    }
+    const REAL placements[4][6] = {
+        {REAL(ax), REAL(ay), bx + 0.1, by + 0.1, cx - 0.1, cy - 0.1},
+        {REAL(ax), REAL(ay), 550, 405, cx - 0.1, cy - 0.1},  // B still at its start
+        {550, 405, 550, 405, cx - 0.1, cy - 0.1},            // A dragged onto B
+        {REAL(ax), REAL(ay), bx + 0.1, by + 0.1, 420, 150}};
+    for (const auto& v : placements) {
+      place(v[0], v[1], v[2], v[3], v[4], v[5]);
+      std::feclearexcept(FE_ALL_EXCEPT);
+      SZAMOLASI_QELJARASOK();
+      all_screen_copies();
+      ASSERT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID))
+          << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " " << v[4] << "," << v[5];
+      for (int k = 1; k <= 3; ++k)
+        ASSERT_TRUE(!PARABOLA[k].LETEZIK || PARABOLA[k].P != 0) << "parabola " << k;
+    }
+  }
+}
+
+TEST(VexelFigure, ParabolaSideOfTheDirectrix) {
+  reset_scene();
+  auto parabola_p = [](REAL fx, REAL fy, REAL x1, REAL y1, REAL x2, REAL y2) {
+    PONT[3].LETEZIK = PONT[1].LETEZIK = PONT[2].LETEZIK = true;
+    place(x1, y1, x2, y2, fx, fy);
+    QKETPONTRA_EGYENES(1, 2, 1);
+    QPONTEGYENESRE_PARABOLA(3, 1, 1);
+    return PARABOLA[1].LETEZIK ? PARABOLA[1].P : 0.0;
+  };
+  EXPECT_EQ(parabola_p(50, 80, 0, 30, 100, 30), 50) << "directrix above the focus";
+  EXPECT_EQ(parabola_p(50, 80, 0, 90, 100, 90), -10) << "below";
+  EXPECT_EQ(parabola_p(50, 80, 70, 0, 70, 100), 20) << "vertical, right of the focus";
+  EXPECT_EQ(parabola_p(50, 80, 40, 0, 40, 100), -10) << "left";
+  EXPECT_EQ(parabola_p(50, 80, 0, 80, 100, 80), 0) << "focus on the directrix";
+  EXPECT_EQ(PARABOLA[1].P, -10) << "a parabola that cannot be made keeps its values";
+
+  // A drag can put C a rounding error off line AB: the exact test says off the line, yet the
+  // computed foot is the focus itself. Such a parabola must not exist (it would have P = 0).
+  place(607, 81, 778 + 0.1, 252 + 0.1, 713 - 0.1, 187 - 0.1);
+  SZAMOLASI_QELJARASOK();
+  const EGYENES_TYPE& ab = EGYENES[1];
+  ASSERT_FALSE(
+      PONTEGYENESEN(PONT[3].X, PONT[3].Y, ab.M, ab.C, ab.M2, ab.C2, ab.YXFORMA, ab.XYFORMA));
+  EXPECT_FALSE(PARABOLA[1].LETEZIK);
+}
+
+TEST(VexelFigure, ScreenCopiesOfLinesAndSegments) {
+  reset_scene();
+  auto ends = [](REAL m, REAL c, REAL m2, REAL c2, bool yx, bool xy) {
+    EGYENES_TYPE& e = EGYENES[30];
+    e = EGYENES_TYPE{m, c, m2, c2, 0, 0, 0, 0, 0, 0, 0, 0, 1, false, true, yx, xy};
+    EGYENES_SZAMOL(30);
+    return std::array<LONGINT, 5>{e.KX1, e.KY1, e.KX2, e.KY2,
+                                  static_cast<LONGINT>(std::lrint(e.SZOG * 1e6))};
+  };
+  EXPECT_EQ(ends(0.5, 10, 2, -20, true, true), (std::array<LONGINT, 5>{0, 10, 800, 410, 463648}));
+  EXPECT_EQ(ends(9, 9, 0, 300, false, true), (std::array<LONGINT, 5>{300, 0, 300, 460, 1570796}));
+  EXPECT_EQ(ends(2, 0, 0.5, 0, true, true), (std::array<LONGINT, 5>{0, 0, 230, 460, 1107149}));
+  EXPECT_EQ(ends(0, 7.5, 9, 9, true, false), (std::array<LONGINT, 5>{0, 8, 800, 8, 0}));
+
+  // Rounding is half to even; a segment whose ends meet in one pixel stops existing until its
+  // construction runs again.
+  place(10.5, 11.5, 10.4, 12.4, 0, 0);
+  PONT[1].LETEZIK = PONT[2].LETEZIK = true;
+  QKETPONTRA_SZAKASZ(1, 2, 40);
+  SZAKASZ_SZAMOL(40);
+  EXPECT_FALSE(SZAKASZ[40].LETEZIK);
+  EXPECT_EQ(SZAKASZ[40].KX1, 10);
+  EXPECT_EQ(SZAKASZ[40].KY1, 12);
+  QKETPONTRA_SZAKASZ(1, 2, 40);
+  EXPECT_TRUE(SZAKASZ[40].LETEZIK);
+  PONT[2].Y = 20;
+  QKETPONTRA_SZAKASZ(1, 2, 40);
+  SZAKASZ_SZAMOL(40);
+  EXPECT_TRUE(SZAKASZ[40].LETEZIK);
+  EXPECT_NEAR(SZAKASZ[40].SZOG, std::atan(8.5 / -0.1), 1e-15);
+}
+
+TEST(VexelFigure, ChapterRowsDecideWhatIsShown) {
+  reset_scene();
+  // chapter -> shown points, segments, lines, circles, parabolas beyond the triangle
+  struct shown {
+    std::vector<int> p, s, l, k, q;
+  };
+  const std::map<int, shown> chapters = {
+      {2, {{4, 5, 6, 13}, {}, {1, 2, 3, 10, 11, 12}, {1}, {}}},
+      {3, {{14}, {10, 11, 12}, {}, {2}, {}}},
+      {4, {{7, 8, 9, 15}, {}, {7, 8, 9}, {}, {}}},
+      {5, {{4, 5, 6, 16}, {4, 5, 6}, {}, {}, {}}},
+      {6, {{10, 11, 12}, {}, {1, 2, 3, 16, 17, 18}, {3, 4, 5}, {}}},
+      {7, {{13, 15, 16}, {}, {19}, {}, {}}},
+      {8, {{7, 8, 9}, {13, 14, 15}, {1, 2, 3}, {}, {}}},
+      {9, {{13, 17, 18, 19, 20}, {}, {1, 2, 3, 20}, {1}, {}}},
+      {10, {{}, {}, {1, 2, 3, 13, 14, 15}, {}, {1, 2, 3}}}};
+  auto listed = [](const std::vector<int>& v, int i) {
+    return std::find(v.begin(), v.end(), i) != v.end();
+  };
+  for (const auto& [chapter, want] : chapters) {
+    SARGAMENU = static_cast<BYTE>(chapter);
+    SZAMOLASI_QELJARASOK();
+    for (int i = 1; i <= 60; ++i)
+      EXPECT_EQ(PONT[i].LATSZIK, i <= 3 || listed(want.p, i)) << chapter << " point " << i;
+    for (int i = 1; i <= 50; ++i)
+      EXPECT_EQ(SZAKASZ[i].LATSZIK, i <= 3 || listed(want.s, i)) << chapter << " segment " << i;
+    for (int i = 1; i <= 50; ++i)
+      EXPECT_EQ(EGYENES[i].LATSZIK, listed(want.l, i)) << chapter << " line " << i;
+    for (int i = 1; i <= 10; ++i)
+      EXPECT_EQ(KOR[i].LATSZIK, listed(want.k, i)) << chapter << " circle " << i;
+    for (int i = 1; i <= 3; ++i)
+      EXPECT_EQ(PARABOLA[i].LATSZIK, listed(want.q, i)) << chapter << " parabola " << i;
+    EXPECT_EQ(PONT[1].MERET, 5);
+    EXPECT_EQ(SZAKASZ[2].VASTAGSAG, 2);
+    EXPECT_FALSE(PONT[40].LETEZIK) << "nothing constructs point 40";
+  }
+  // Styles come along: the pedal-line chapter's travelling point, the excircles' stroke.
+  SARGAMENU = 9;
+  SZAMOLASI_QELJARASOK();
+  EXPECT_EQ(PONT[17].MERET, 5);
+  EXPECT_EQ((std::array<int, 3>{PONT[17].R, PONT[17].G, PONT[17].B}),
+            (std::array<int, 3>{31, 30, 15}));
+  SARGAMENU = 6;
+  SZAMOLASI_QELJARASOK();
+  EXPECT_EQ(KOR[4].VASTAGSAG, 2);
+  EXPECT_EQ((std::array<int, 3>{KOR[4].R, KOR[4].G, KOR[4].B}), (std::array<int, 3>{5, 40, 5}));
+  EXPECT_EQ(EGYENES[30].VASTAGSAG, 1) << "default style";
+}
