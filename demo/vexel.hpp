@@ -346,3 +346,93 @@ void SZAMOLASI_QELJARASOK();
 void VEXEL_SZAMITASOK();
 
 }  // namespace vexel
+
+// =============================================================================================
+// Frame buffers and program state of the demonstration.
+// =============================================================================================
+
+#include "orla.hpp"
+
+namespace vexel {
+
+// The window title.
+inline constexpr const char* APPLICATIONID = "VEXEL egyenes";
+// Screen and frame size.
+inline constexpr LONGINT WIDTH = 800;
+inline constexpr LONGINT HEIGHT = 600;
+
+// The scene layer (800 x 458), cleared every frame; black is its transparent colour.
+inline orla::VIRTUALWINDOW SPRITE01;
+// 2 x 2 black, scaled onto the scene layer to clear it.
+inline orla::VIRTUALWINDOW URES;
+// The backdrop: menu picture, help picture or intro picture.
+inline orla::VIRTUALWINDOW BACKGROUND;
+// The frame being composed.
+inline orla::VIRTUALWINDOW RESULT;
+// 2 x 2 highlight colours: hover, selection, disabled.
+inline orla::VIRTUALWINDOW KEK;
+inline orla::VIRTUALWINDOW SARGA;
+inline orla::VIRTUALWINDOW SZURKE;
+// Scratch window of one button highlight.
+inline orla::VIRTUALWINDOW GOMBKERET;
+
+// The help screen is requested or shown.
+inline BOOLEAN SUGOB = false;
+// The help picture is still to be loaded for this visit of the help screen.
+inline BOOLEAN SFIRST = true;
+// Brightness offset of the whole frame (the fade-out's step); 0 otherwise.
+inline orla::SHORTINT FENYFORRAS = 0;
+// A vertex is being dragged, and which one (1..3).
+inline BOOLEAN MOZGAT = false;
+inline BYTE MELYIKMOZGAT = 0;
+
+// =============================================================================================
+// Element rendering and shadows (into SPRITE01).
+// =============================================================================================
+
+// Packed pixel of every colour triple.
+extern WORD RGBTOCOL[32][64][32];
+// The shadow colour and offset shared by every element kind.
+inline constexpr BYTE shadow_r = 25, shadow_g = 50, shadow_b = 25;
+inline constexpr LONGINT shadow_offset = 3;
+
+// Fills RGBTOCOL.
+void FILL_RGBTOCOLOR();
+// Every pixel of row y from x1 to x2 (either order), clipped to the window.
+void LINECLIPPEDHORZ(orla::VIRTUALWINDOW& vw, LONGINT x1, LONGINT x2, LONGINT y, BYTE r, BYTE g,
+                     BYTE b);
+// A filled disc with both end pixels of every span, clipped to the window.
+void FULLCLIPPEDCIRCLE(orla::VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, BYTE r,
+                       BYTE g, BYTE b);
+// A thick line: one disc of radius width - 1 per pixel of length, clipped to the window.
+void LINECLIPPEDBOLD(orla::VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2,
+                     BYTE width, BYTE r, BYTE g, BYTE b);
+
+// Draw one element (or its shadow) into SPRITE01 when it is shown and exists.
+void PONTKIRAK(BYTE i);
+void PONTARNYEKKIRAK(BYTE i);
+void SZAKASZKIRAK(BYTE i);
+void SZAKASZARNYEKKIRAK(BYTE i);
+void EGYENESKIRAK(BYTE i);
+void EGYENESARNYEKKIRAK(BYTE i);
+void KORKIRAK(BYTE i);
+void KORARNYEKKIRAK(BYTE i);
+void PARABOLAKIRAK(BYTE i);
+void PARABOLAARNYEKKIRAK(BYTE i);
+
+}  // namespace vexel
+
+namespace vexel {
+
+// =============================================================================================
+// Pointer: hover and dragging of the three vertices.
+// =============================================================================================
+
+// The pointer lies within the point's disc (refreshes the point's screen copy first).
+BOOLEAN PONTONVAN(BYTE p);
+// Brightens the vertex under the pointer or being dragged, for this frame.
+void PONTVILAGOSIT();
+// Starts, continues or ends the drag of a vertex.
+void PONTMOZGAT();
+
+}  // namespace vexel
