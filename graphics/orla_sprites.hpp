@@ -2,6 +2,7 @@
 // whole-sprite transforms (brightness, fades, scaling, copy, 180-degree turn, rotate-and-scale).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 
 #include "orla.hpp"
@@ -31,6 +32,61 @@ pixel_rows rows_of(const VIRTUALWINDOW& vw);
 std::size_t flat_pixels(const VIRTUALWINDOW& vw);
 // True when the two runs of pixels share memory.
 bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t b_count);
+
+// The rules work on red shifted down to 0..31, and on green and blue where they lie in the
+// pixel (green as 0..63 times 32): the sums of two green fields still fit in 16 bits, so green
+// and blue need no shifts at all. Every step stays exact integer arithmetic per channel.
+constexpr WORD red_of(WORD p) {
+  return static_cast<WORD>(p >> 11);
+}
+constexpr WORD green_field(WORD p) {
+  return static_cast<WORD>(p & 0x07E0);
+}
+constexpr WORD blue_of(WORD p) {
+  return static_cast<WORD>(p & 0x001F);
+}
+constexpr WORD join(WORD r, WORD g_field, WORD b) {
+  return static_cast<WORD>((r << 11) | g_field | b);
+}
+inline constexpr WORD red_max = 31, green_field_max = 0x07E0, blue_max = 31;
+constexpr WORD min_w(WORD a, WORD b) {
+  return a < b ? a : b;
+}
+constexpr WORD max_w(WORD a, WORD b) {
+  return a > b ? a : b;
+}
+
+// A delta beyond the channel's range acts like the range's end: every channel value is
+// already within 0..max, so the clamps of the rules give the same result.
+constexpr WORD limit(int d, int max) {
+  return static_cast<WORD>(std::clamp(d, 0, max));
+}
+
+// The pixel loops are built twice: for AVX2 and for the x86-64 baseline. The widest build the
+// processor runs is taken at start; tests select each in turn to hold both to the same rules.
+enum class loop_build { widest, baseline };
+void select_loop_build(loop_build build);
+// True while the AVX2 build of the loops runs.
+bool wide_loops();
+
+#if defined(__x86_64__) || defined(__i386__)
+template <class Loop, class... Args>
+[[gnu::target("avx2")]] void run_wide(Args... args) {
+  Loop::run(args...);
+}
+#endif
+template <class Loop, class... Args>
+void run_baseline(Args... args) {
+  Loop::run(args...);
+}
+// Runs Loop::run (an always-inline loop) in the selected build.
+template <class Loop, class... Args>
+void run_loop(Args... args) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (wide_loops()) return run_wide<Loop>(args...);
+#endif
+  run_baseline<Loop>(args...);
+}
 }  // namespace detail
 
 // The shape of one rotated row: (x offset, y offset) pairs from the row's first point.

@@ -25,6 +25,26 @@ std::size_t flat_pixels(const VIRTUALWINDOW& vw) {
   return static_cast<std::size_t>(vw.SIZE) / 2;
 }
 
+namespace {
+bool processor_has_avx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+bool wide = processor_has_avx2();
+}  // namespace
+
+void select_loop_build(loop_build build) {
+  wide = build == loop_build::widest && processor_has_avx2();
+}
+
+bool wide_loops() {
+  return wide;
+}
+
 bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t b_count) {
   if (a_count == 0 || b_count == 0) return false;
   const auto pa = reinterpret_cast<std::uintptr_t>(a);
@@ -73,36 +93,12 @@ struct blit_area {
   std::ptrdiff_t height = 0;
 };
 
-// Channel parameters of a blend rule, already brought into the ranges the rule needs.
+// Channel parameters of a blend rule, already brought into the ranges the rule needs and, for
+// green, moved to the green field's place (see below).
 struct blend_params {
   WORD dr_pos = 0, dg_pos = 0, db_pos = 0;  // non-negative part of a signed delta
   WORD dr_neg = 0, dg_neg = 0, db_neg = 0;  // magnitude of its negative part
 };
-
-constexpr WORD red_of(WORD p) {
-  return static_cast<WORD>(p >> 11);
-}
-constexpr WORD green_of(WORD p) {
-  return static_cast<WORD>((p >> 5) & 63);
-}
-constexpr WORD blue_of(WORD p) {
-  return static_cast<WORD>(p & 31);
-}
-constexpr WORD pack(WORD r, WORD g, WORD b) {
-  return static_cast<WORD>((r << 11) | (g << 5) | b);
-}
-constexpr WORD min_w(WORD a, WORD b) {
-  return a < b ? a : b;
-}
-constexpr WORD max_w(WORD a, WORD b) {
-  return a > b ? a : b;
-}
-
-// A delta beyond the channel's range acts like the range's end: every channel value is
-// already within 0..max, so the clamps of the rules give the same result.
-constexpr WORD limit(int d, int max) {
-  return static_cast<WORD>(std::clamp(d, 0, max));
-}
 
 // The blend rules, one pixel at a time; written in 16-bit arithmetic so that the loops
 // around them vectorise.
@@ -116,17 +112,17 @@ struct bright_rule {
     return min_w(static_cast<WORD>(t + (max_w(s, pos) - pos) + neg), max);
   }
   static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return pack(channel(red_of(t), red_of(s), p.dr_pos, p.dr_neg, 31),
-                channel(green_of(t), green_of(s), p.dg_pos, p.dg_neg, 63),
-                channel(blue_of(t), blue_of(s), p.db_pos, p.db_neg, 31));
+    return join(channel(red_of(t), red_of(s), p.dr_pos, p.dr_neg, red_max),
+                channel(green_field(t), green_field(s), p.dg_pos, p.dg_neg, green_field_max),
+                channel(blue_of(t), blue_of(s), p.db_pos, p.db_neg, blue_max));
   }
 };
 
-// MIXED: the mean of both, rounded down.
+// MIXED: the mean of both, rounded down (for green, the half bit below the field is dropped).
 struct mixed_rule {
   static WORD apply(WORD t, WORD s, const blend_params&) {
-    return pack(static_cast<WORD>((red_of(t) + red_of(s)) >> 1),
-                static_cast<WORD>((green_of(t) + green_of(s)) >> 1),
+    return join(static_cast<WORD>((red_of(t) + red_of(s)) >> 1),
+                green_field(static_cast<WORD>((green_field(t) + green_field(s)) >> 1)),
                 static_cast<WORD>((blue_of(t) + blue_of(s)) >> 1));
   }
 };
@@ -137,18 +133,18 @@ struct trans_rule {
     return min_w(static_cast<WORD>(max_w(t, d) - d + s), max);
   }
   static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return pack(channel(red_of(t), red_of(s), p.dr_pos, 31),
-                channel(green_of(t), green_of(s), p.dg_pos, 63),
-                channel(blue_of(t), blue_of(s), p.db_pos, 31));
+    return join(channel(red_of(t), red_of(s), p.dr_pos, red_max),
+                channel(green_field(t), green_field(s), p.dg_pos, green_field_max),
+                channel(blue_of(t), blue_of(s), p.db_pos, blue_max));
   }
 };
 
 // ALPHA: saturating addition.
 struct alpha_rule {
   static WORD apply(WORD t, WORD s, const blend_params&) {
-    return pack(min_w(static_cast<WORD>(red_of(t) + red_of(s)), 31),
-                min_w(static_cast<WORD>(green_of(t) + green_of(s)), 63),
-                min_w(static_cast<WORD>(blue_of(t) + blue_of(s)), 31));
+    return join(min_w(static_cast<WORD>(red_of(t) + red_of(s)), red_max),
+                min_w(static_cast<WORD>(green_field(t) + green_field(s)), green_field_max),
+                min_w(static_cast<WORD>(blue_of(t) + blue_of(s)), blue_max));
   }
 };
 
@@ -166,26 +162,32 @@ template <class Rule, bool Keyed>
   }
 }
 
-// The kernels over a whole area, each built for AVX2 and for the x86-64 baseline; the loader
-// picks the one the processor runs.
+// A kernel: the pixel loop over a whole area, in the selected build.
 template <class Rule, bool Keyed>
-[[gnu::target_clones("avx2", "default")]] void blend_kernel(const blit_area& a,
-                                                            const blend_params& p, WORD key) {
-  for (std::ptrdiff_t j = 0; j < a.height; ++j)
-    blend_row<Rule, Keyed>(a.dst + j * a.dst_stride, a.src + j * a.src_stride, a.width, p, key);
+struct blend_loop {
+  [[gnu::always_inline]] static void run(const blit_area* a, const blend_params* p, WORD key) {
+    for (std::ptrdiff_t j = 0; j < a->height; ++j)
+      blend_row<Rule, Keyed>(a->dst + j * a->dst_stride, a->src + j * a->src_stride, a->width, *p,
+                             key);
+  }
+};
+
+template <class Rule, bool Keyed>
+void blend_kernel(const blit_area& a, const blend_params& p, WORD key) {
+  run_loop<blend_loop<Rule, Keyed>>(&a, &p, key);
 }
 
 using kernel = void (*)(const blit_area&, const blend_params&, WORD);
 
-constexpr kernel copy_keyed_kernel = blend_kernel<copy_rule, true>;
-constexpr kernel bright_kernel = blend_kernel<bright_rule, false>;
-constexpr kernel bright_keyed_kernel = blend_kernel<bright_rule, true>;
-constexpr kernel mixed_kernel = blend_kernel<mixed_rule, false>;
-constexpr kernel mixed_keyed_kernel = blend_kernel<mixed_rule, true>;
-constexpr kernel trans_kernel = blend_kernel<trans_rule, false>;
-constexpr kernel trans_keyed_kernel = blend_kernel<trans_rule, true>;
-constexpr kernel alpha_kernel = blend_kernel<alpha_rule, false>;
-constexpr kernel alpha_keyed_kernel = blend_kernel<alpha_rule, true>;
+const kernel copy_keyed_kernel = blend_kernel<copy_rule, true>;
+const kernel bright_kernel = blend_kernel<bright_rule, false>;
+const kernel bright_keyed_kernel = blend_kernel<bright_rule, true>;
+const kernel mixed_kernel = blend_kernel<mixed_rule, false>;
+const kernel mixed_keyed_kernel = blend_kernel<mixed_rule, true>;
+const kernel trans_kernel = blend_kernel<trans_rule, false>;
+const kernel trans_keyed_kernel = blend_kernel<trans_rule, true>;
+const kernel alpha_kernel = blend_kernel<alpha_rule, false>;
+const kernel alpha_keyed_kernel = blend_kernel<alpha_rule, true>;
 
 // Plain copies move whole rows; contiguous rows are one block.
 void copy_kernel(const blit_area& a, const blend_params&, WORD) {
@@ -263,10 +265,10 @@ void get_unclipped(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x
 blend_params signed_params(SHORTINT dr, SHORTINT dg, SHORTINT db) {
   blend_params p;
   p.dr_pos = limit(dr, 31);
-  p.dg_pos = limit(dg, 63);
+  p.dg_pos = static_cast<WORD>(limit(dg, 63) << 5);
   p.db_pos = limit(db, 31);
   p.dr_neg = limit(-dr, 31);
-  p.dg_neg = limit(-dg, 63);
+  p.dg_neg = static_cast<WORD>(limit(-dg, 63) << 5);
   p.db_neg = limit(-db, 31);
   return p;
 }
@@ -274,7 +276,7 @@ blend_params signed_params(SHORTINT dr, SHORTINT dg, SHORTINT db) {
 blend_params unsigned_params(BYTE dr, BYTE dg, BYTE db) {
   blend_params p;
   p.dr_pos = limit(dr, 31);
-  p.dg_pos = limit(dg, 63);
+  p.dg_pos = static_cast<WORD>(limit(dg, 63) << 5);
   p.db_pos = limit(db, 31);
   return p;
 }

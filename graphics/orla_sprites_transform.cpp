@@ -13,32 +13,11 @@ namespace orla_sprites {
 namespace detail {
 namespace {
 
-constexpr WORD red_of(WORD p) {
-  return static_cast<WORD>(p >> 11);
-}
-constexpr WORD green_of(WORD p) {
-  return static_cast<WORD>((p >> 5) & 63);
-}
-constexpr WORD blue_of(WORD p) {
-  return static_cast<WORD>(p & 31);
-}
-constexpr WORD pack(WORD r, WORD g, WORD b) {
-  return static_cast<WORD>((r << 11) | (g << 5) | b);
-}
-constexpr WORD min_w(WORD a, WORD b) {
-  return a < b ? a : b;
-}
-constexpr WORD max_w(WORD a, WORD b) {
-  return a > b ? a : b;
-}
-constexpr WORD limit(int d, int max) {
-  return static_cast<WORD>(std::clamp(d, 0, max));
-}
-
 // ---- brightness ---------------------------------------------------------------------------------
 
 // A signed delta per channel as its non-negative part and the magnitude of its negative part,
-// each held to the channel's range (a larger delta clamps every value the same way).
+// each held to the channel's range (a larger delta clamps every value the same way); green
+// in the green field's place.
 struct channel_deltas {
   WORD r_pos = 0, g_pos = 0, b_pos = 0;
   WORD r_neg = 0, g_neg = 0, b_neg = 0;
@@ -48,29 +27,47 @@ struct channel_deltas {
 channel_deltas deltas(int dr, int dg, int db) {
   channel_deltas d;
   d.r_pos = limit(dr, 31);
-  d.g_pos = limit(dg, 63);
+  d.g_pos = static_cast<WORD>(limit(dg, 63) << 5);
   d.b_pos = limit(db, 31);
   d.r_neg = limit(-dr, 31);
-  d.g_neg = limit(-dg, 63);
+  d.g_neg = static_cast<WORD>(limit(-dg, 63) << 5);
   d.b_neg = limit(-db, 31);
   return d;
 }
 
+// Which way the deltas go: all up, all down, or mixed. The demonstration's fades change all
+// three channels the same way, and one-sided clamps are half the work.
+enum class direction { up, down, mixed };
+
 // clamp(c + pos - neg, 0, max) without leaving 16-bit unsigned arithmetic.
+template <direction Dir>
 constexpr WORD adjust_channel(WORD c, WORD pos, WORD neg, WORD max) {
+  if constexpr (Dir == direction::up) return min_w(static_cast<WORD>(c + pos), max);
+  if constexpr (Dir == direction::down) return static_cast<WORD>(max_w(c, neg) - neg);
   return min_w(static_cast<WORD>(max_w(static_cast<WORD>(c + pos), neg) - neg), max);
 }
 
-template <bool Keyed>
-[[gnu::target_clones("avx2", "default")]] void adjust_kernel(WORD* __restrict p, std::size_t n,
-                                                             const channel_deltas& d, WORD key) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const WORD c = p[i];
-    const WORD adjusted = pack(adjust_channel(red_of(c), d.r_pos, d.r_neg, 31),
-                               adjust_channel(green_of(c), d.g_pos, d.g_neg, 63),
-                               adjust_channel(blue_of(c), d.b_pos, d.b_neg, 31));
-    p[i] = Keyed ? (c == key ? c : adjusted) : adjusted;
+template <direction Dir, bool Keyed>
+struct adjust_loop {
+  [[gnu::always_inline]] static void run(WORD* __restrict p, std::size_t n, channel_deltas d,
+                                         WORD key) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const WORD c = p[i];
+      const WORD adjusted =
+          join(adjust_channel<Dir>(red_of(c), d.r_pos, d.r_neg, red_max),
+               adjust_channel<Dir>(green_field(c), d.g_pos, d.g_neg, green_field_max),
+               adjust_channel<Dir>(blue_of(c), d.b_pos, d.b_neg, blue_max));
+      p[i] = Keyed ? (c == key ? c : adjusted) : adjusted;
+    }
   }
+};
+
+template <direction Dir>
+void adjust_in(WORD* p, std::size_t n, const channel_deltas& d, bool keyed, WORD key) {
+  if (keyed)
+    run_loop<adjust_loop<Dir, true>>(p, n, d, key);
+  else
+    run_loop<adjust_loop<Dir, false>>(p, n, d, key);
 }
 
 void adjust(VIRTUALWINDOW& sprite, const channel_deltas& d, bool keyed, WORD key) {
@@ -78,10 +75,12 @@ void adjust(VIRTUALWINDOW& sprite, const channel_deltas& d, bool keyed, WORD key
   if (d.none()) return;
   const std::size_t n = flat_pixels(sprite);
   if (n == 0) return;
-  if (keyed)
-    adjust_kernel<true>(sprite.DATA, n, d, key);
+  if ((d.r_neg | d.g_neg | d.b_neg) == 0)
+    adjust_in<direction::up>(sprite.DATA, n, d, keyed, key);
+  else if ((d.r_pos | d.g_pos | d.b_pos) == 0)
+    adjust_in<direction::down>(sprite.DATA, n, d, keyed, key);
   else
-    adjust_kernel<false>(sprite.DATA, n, d, key);
+    adjust_in<direction::mixed>(sprite.DATA, n, d, keyed, key);
 }
 
 // ---- fades --------------------------------------------------------------------------------------
@@ -92,33 +91,33 @@ constexpr WORD fade_channel(WORD c, WORD g, WORD s) {
                : static_cast<WORD>(max_w(c, static_cast<WORD>(g + s)) - s);
 }
 
-[[gnu::target_clones("avx2", "default")]] void fade_kernel(WORD* __restrict changed,
-                                                           const WORD* __restrict goal,
-                                                           std::size_t n, WORD sr, WORD sg,
-                                                           WORD sb) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const WORD c = changed[i];
-    const WORD g = goal[i];
-    changed[i] =
-        pack(fade_channel(red_of(c), red_of(g), sr), fade_channel(green_of(c), green_of(g), sg),
-             fade_channel(blue_of(c), blue_of(g), sb));
+struct fade_loop {
+  [[gnu::always_inline]] static void run(WORD* __restrict changed, const WORD* __restrict goal,
+                                         std::size_t n, WORD sr, WORD sg, WORD sb) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const WORD c = changed[i];
+      const WORD g = goal[i];
+      changed[i] = join(fade_channel(red_of(c), red_of(g), sr),
+                        fade_channel(green_field(c), green_field(g), sg),
+                        fade_channel(blue_of(c), blue_of(g), sb));
+    }
   }
-}
+};
 
 void fade(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, BYTE sb) {
   // changed: the step ran over the goal's pixel count, so a goal larger than the changed window
   // wrote past the changed buffer; only the pixels both buffers hold take part now.
   const std::size_t n = std::min(flat_pixels(goal), flat_pixels(changed));
   if (n == 0) return;
-  const WORD r = limit(sr, 31), g = limit(sg, 63), b = limit(sb, 31);
+  const WORD r = limit(sr, 31), g = static_cast<WORD>(limit(sg, 63) << 5), b = limit(sb, 31);
   if ((r | g | b) == 0) return;
   // one buffer for both: fade towards a copy of the goal, as with two separate windows
   if (runs_overlap(changed.DATA, flat_pixels(changed), goal.DATA, flat_pixels(goal))) {
     const std::vector<WORD> copy(goal.DATA, goal.DATA + n);
-    fade_kernel(changed.DATA, copy.data(), n, r, g, b);
+    run_loop<fade_loop>(changed.DATA, copy.data(), n, r, g, b);
     return;
   }
-  fade_kernel(changed.DATA, goal.DATA, n, r, g, b);
+  run_loop<fade_loop>(changed.DATA, static_cast<const WORD*>(goal.DATA), n, r, g, b);
 }
 
 // ---- 16-bit fractional steps
@@ -172,11 +171,12 @@ pixel_rows readable_source(const pixel_rows& src, const pixel_rows& dst, source_
 }
 
 // One row of the 180-degree turn: out[i] := in[-i], the source read backwards from its end.
-[[gnu::target_clones("avx2", "default")]] void reverse_row(WORD* __restrict out,
-                                                           const WORD* __restrict in_end,
-                                                           std::int64_t n) {
-  for (std::int64_t i = 0; i < n; ++i) out[i] = in_end[-i];
-}
+struct reverse_loop {
+  [[gnu::always_inline]] static void run(WORD* __restrict out, const WORD* __restrict in_end,
+                                         std::int64_t n) {
+    for (std::int64_t i = 0; i < n; ++i) out[i] = in_end[-i];
+  }
+};
 
 // ---- the 4-connected walk
 // ---------------------------------------------------------------------------
@@ -464,8 +464,10 @@ void ROTATE_SPRITE180(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination) {
   const std::int64_t w = std::min(src.width, dst.width);
   const std::int64_t h = std::min(src.height, dst.height);
   for (std::int64_t yy = 0; yy < h; ++yy) {
-    detail::reverse_row(dst.data + yy * dst.width,
-                        src.data + (src.height - 1 - yy) * src.width + (src.width - 1), w);
+    detail::run_loop<detail::reverse_loop>(
+        dst.data + yy * dst.width,
+        static_cast<const WORD*>(src.data + (src.height - 1 - yy) * src.width + (src.width - 1)),
+        w);
   }
 }
 

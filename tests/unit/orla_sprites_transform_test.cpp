@@ -79,7 +79,19 @@ WORD rgb(int r, int g, int b) {
   return static_cast<WORD>(r * 2048 + g * 32 + b);
 }
 
-// ---- brightness -----------------------------------------------------------------------------------
+// Both builds of the pixel loops are held to the same references; the widest build is put back
+// whatever happens in the test.
+struct every_loop_build {
+  static constexpr detail::loop_build builds[] = {detail::loop_build::widest,
+                                                  detail::loop_build::baseline};
+  ~every_loop_build() { detail::select_loop_build(detail::loop_build::widest); }
+  static const char* name(detail::loop_build b) {
+    return b == detail::loop_build::widest ? "widest loop build" : "baseline loop build";
+  }
+};
+
+// ---- brightness
+// -----------------------------------------------------------------------------------
 
 enum class brightness { adjust, increase, decrease };
 
@@ -87,9 +99,12 @@ enum class brightness { adjust, increase, decrease };
 WORD reference_brightness(brightness kind, WORD p, int dr, int dg, int db) {
   const auto ch = [kind](int c, int d, int max) {
     switch (kind) {
-      case brightness::adjust: return std::clamp(c + d, 0, max);
-      case brightness::increase: return std::min(c + d, max);
-      case brightness::decrease: return std::max(c - d, 0);
+      case brightness::adjust:
+        return std::clamp(c + d, 0, max);
+      case brightness::increase:
+        return std::min(c + d, max);
+      case brightness::decrease:
+        return std::max(c - d, 0);
     }
     return 0;
   };
@@ -157,31 +172,37 @@ TEST(SpriteBrightness, KeyedVariantsLeaveKeyPixelsAlone) {
 // The brightness routines treat the buffer as SIZE / 2 pixels, whatever the rows.
 TEST(SpriteBrightness, AllRoutinesMatchTheRuleOnRandomBuffers) {
   std::mt19937 rng(5150);
-  for (int n = 0; n < 3000; ++n) {
-    const auto kind = static_cast<brightness>(n % 3);
-    const bool keyed = (n / 3) % 2;
-    const LONGINT w = random_in(rng, 1, 150), h = random_in(rng, 1, 3);
-    const WORD key = static_cast<WORD>(rng());
-    const bool small = rng() % 2;
-    int d[3];
-    for (int& v : d) {
-      if (kind == brightness::adjust)
-        v = small ? random_in(rng, -6, 6) : random_in(rng, -128, 127);
-      else
-        v = small ? random_in(rng, 0, 6) : random_in(rng, 0, 255);
+  every_loop_build restore;
+  for (const detail::loop_build build : every_loop_build::builds) {
+    detail::select_loop_build(build);
+    SCOPED_TRACE(every_loop_build::name(build));
+    for (int n = 0; n < 3000; ++n) {
+      const auto kind = static_cast<brightness>(n % 3);
+      const bool keyed = (n / 3) % 2;
+      const LONGINT w = random_in(rng, 1, 150), h = random_in(rng, 1, 3);
+      const WORD key = static_cast<WORD>(rng());
+      const bool small = rng() % 2;
+      int d[3];
+      for (int& v : d) {
+        if (kind == brightness::adjust)
+          v = small ? random_in(rng, -6, 6) : random_in(rng, -128, 127);
+        else
+          v = small ? random_in(rng, 0, 6) : random_in(rng, 0, 255);
+      }
+      canvas c(w, h);
+      fill_random(c, rng, key);
+      std::vector<WORD> expected = c.pixels();
+      for (WORD& p : expected)
+        if (!(keyed && p == key)) p = reference_brightness(kind, p, d[0], d[1], d[2]);
+      call_brightness(kind, keyed, c.vw, d[0], d[1], d[2], key);
+      ASSERT_EQ(c.pixels(), expected) << "case " << n;
+      ASSERT_TRUE(c.guards_intact());
     }
-    canvas c(w, h);
-    fill_random(c, rng, key);
-    std::vector<WORD> expected = c.pixels();
-    for (WORD& p : expected)
-      if (!(keyed && p == key)) p = reference_brightness(kind, p, d[0], d[1], d[2]);
-    call_brightness(kind, keyed, c.vw, d[0], d[1], d[2], key);
-    ASSERT_EQ(c.pixels(), expected) << "case " << n;
-    ASSERT_TRUE(c.guards_intact());
   }
 }
 
-// ---- fades -----------------------------------------------------------------------------------------
+// ---- fades
+// -----------------------------------------------------------------------------------------
 
 // Literal reading of the fixed step: red and blue one unit, green two units but not past the goal.
 WORD reference_fade(WORD c, WORD g) {
@@ -247,26 +268,31 @@ TEST(SpriteFade, VariableStepsStopAtTheGoal) {
 
 TEST(SpriteFade, RandomBuffersMatchTheRule) {
   std::mt19937 rng(4242);
-  for (int n = 0; n < 2000; ++n) {
-    const LONGINT count = random_in(rng, 1, 120);
-    canvas changed(count, 1), goal(count, 1);
-    fill_random(changed, rng, 0);
-    fill_random(goal, rng, 0);
-    // near goals as well as far ones, so that the capping matters
-    for (LONGINT i = 0; i < count; ++i)
-      if (rng() % 2) goal.vw.DATA[i] = static_cast<WORD>(changed.vw.DATA[i] ^ (rng() & 0x0843));
-    const bool fixed = n % 2;
-    const int sr = random_in(rng, 0, 40), sg = random_in(rng, 0, 70), sb = random_in(rng, 0, 40);
-    std::vector<WORD> expected = changed.pixels();
-    for (LONGINT i = 0; i < count; ++i)
-      expected[i] = fixed ? reference_fade(expected[i], goal.vw.DATA[i])
-                          : reference_fade_var(expected[i], goal.vw.DATA[i], sr, sg, sb);
-    if (fixed)
-      FADESPRITE(changed.vw, goal.vw);
-    else
-      FADESPRITEVAR(changed.vw, goal.vw, static_cast<BYTE>(sr), static_cast<BYTE>(sg),
-                    static_cast<BYTE>(sb));
-    ASSERT_EQ(changed.pixels(), expected) << "case " << n;
+  every_loop_build restore;
+  for (const detail::loop_build build : every_loop_build::builds) {
+    detail::select_loop_build(build);
+    SCOPED_TRACE(every_loop_build::name(build));
+    for (int n = 0; n < 2000; ++n) {
+      const LONGINT count = random_in(rng, 1, 120);
+      canvas changed(count, 1), goal(count, 1);
+      fill_random(changed, rng, 0);
+      fill_random(goal, rng, 0);
+      // near goals as well as far ones, so that the capping matters
+      for (LONGINT i = 0; i < count; ++i)
+        if (rng() % 2) goal.vw.DATA[i] = static_cast<WORD>(changed.vw.DATA[i] ^ (rng() & 0x0843));
+      const bool fixed = n % 2;
+      const int sr = random_in(rng, 0, 40), sg = random_in(rng, 0, 70), sb = random_in(rng, 0, 40);
+      std::vector<WORD> expected = changed.pixels();
+      for (LONGINT i = 0; i < count; ++i)
+        expected[i] = fixed ? reference_fade(expected[i], goal.vw.DATA[i])
+                            : reference_fade_var(expected[i], goal.vw.DATA[i], sr, sg, sb);
+      if (fixed)
+        FADESPRITE(changed.vw, goal.vw);
+      else
+        FADESPRITEVAR(changed.vw, goal.vw, static_cast<BYTE>(sr), static_cast<BYTE>(sg),
+                      static_cast<BYTE>(sb));
+      ASSERT_EQ(changed.pixels(), expected) << "case " << n;
+    }
   }
 }
 
@@ -296,7 +322,8 @@ TEST(SpriteFade, ChangedAndGoalInOneBuffer) {
   EXPECT_EQ(window.vw.DATA[7], before[7]);
 }
 
-// ---- scaling ------------------------------------------------------------------------------------------
+// ---- scaling
+// ------------------------------------------------------------------------------------------
 
 // Nearest neighbour with 16-bit accumulators and fractions scaled by 65535, step by step.
 void reference_scale(const canvas& src, canvas& dst) {
@@ -400,7 +427,8 @@ TEST(SpriteScale, SourceAndDestinationInOneBuffer) {
   EXPECT_EQ(window.pixels(), (std::vector<WORD>{0, 0, 0, 2, 0, 0, 0, 2}));
 }
 
-// ---- copies ---------------------------------------------------------------------------------------
+// ---- copies
+// ---------------------------------------------------------------------------------------
 
 TEST(SpriteCopy, CopiesEveryByteIncludingAnOddTail) {
   canvas src(3, 1), dst(3, 1);
@@ -436,7 +464,8 @@ TEST(SpriteCopy, OverlappingRecordsCopyAsFromBefore) {
   EXPECT_EQ(window.pixels(), (std::vector<WORD>{0, 1, 0, 1, 2, 3}));
 }
 
-// ---- the 180-degree turn ------------------------------------------------------------------------------
+// ---- the 180-degree turn
+// ------------------------------------------------------------------------------
 
 void reference_rotate180(const canvas& src, canvas& dst) {
   for (LONGINT x = 0; x < src.vw.BREITE; ++x)
@@ -463,16 +492,23 @@ TEST(SpriteRotate180, SmallerDestinationGetsOnlyItsOwnPixels) {
 
 TEST(SpriteRotate180, RandomSizesMatchAndInPlaceTurnsCleanly) {
   std::mt19937 rng(180);
-  for (int n = 0; n < 500; ++n) {
-    canvas src(random_in(rng, 1, 70), random_in(rng, 1, 9));
-    canvas dst(random_in(rng, 1, 70), random_in(rng, 1, 9)), expected(dst.vw.BREITE, dst.vw.HOEHE);
-    fill_random(src, rng, 0);
-    fill_random(dst, rng, 0);
-    for (LONGINT i = 0; i < dst.vw.BREITE * dst.vw.HOEHE; ++i) expected.vw.DATA[i] = dst.vw.DATA[i];
-    reference_rotate180(src, expected);
-    ROTATE_SPRITE180(src.vw, dst.vw);
-    ASSERT_EQ(dst.pixels(), expected.pixels()) << "case " << n;
-    ASSERT_TRUE(dst.guards_intact());
+  every_loop_build restore;
+  for (const detail::loop_build build : every_loop_build::builds) {
+    detail::select_loop_build(build);
+    SCOPED_TRACE(every_loop_build::name(build));
+    for (int n = 0; n < 500; ++n) {
+      canvas src(random_in(rng, 1, 70), random_in(rng, 1, 9));
+      canvas dst(random_in(rng, 1, 70), random_in(rng, 1, 9)),
+          expected(dst.vw.BREITE, dst.vw.HOEHE);
+      fill_random(src, rng, 0);
+      fill_random(dst, rng, 0);
+      for (LONGINT i = 0; i < dst.vw.BREITE * dst.vw.HOEHE; ++i)
+        expected.vw.DATA[i] = dst.vw.DATA[i];
+      reference_rotate180(src, expected);
+      ROTATE_SPRITE180(src.vw, dst.vw);
+      ASSERT_EQ(dst.pixels(), expected.pixels()) << "case " << n;
+      ASSERT_TRUE(dst.guards_intact());
+    }
   }
   canvas window(7, 3), original(7, 3), expected(7, 3);
   fill_random(window, rng, 0);
@@ -482,7 +518,8 @@ TEST(SpriteRotate180, RandomSizesMatchAndInPlaceTurnsCleanly) {
   EXPECT_EQ(window.pixels(), expected.pixels()) << "one buffer turns as if from a copy";
 }
 
-// ---- the rotating scaler ------------------------------------------------------------------------------
+// ---- the rotating scaler
+// ------------------------------------------------------------------------------
 
 struct ref_point {
   long long x, y;
@@ -669,9 +706,9 @@ TEST(SpriteRotateScale, HugeSquaresStayInsideTheRowTableAndTheDestination) {
   struct huge_case {
     LONGINT x, y, side, angle;
   };
-  for (const huge_case& c : {huge_case{-150, 750, 1600, -20}, huge_case{450, -1500, 3000, 10},
-                             huge_case{-1500, -1200, 3000, 95},
-                             huge_case{-1500, -1050, 3000, -170}}) {
+  for (const huge_case& c :
+       {huge_case{-150, 750, 1600, -20}, huge_case{450, -1500, 3000, 10},
+        huge_case{-1500, -1200, 3000, 95}, huge_case{-1500, -1050, 3000, -170}}) {
     canvas dst(64, 64, 1), expected(64, 64, 1);
     const std::vector<ref_point> shape =
         reference_rotate_scale(src, expected, c.x, c.y, c.side, c.angle, false, 0, 1000);
@@ -701,7 +738,8 @@ TEST(SpriteRotateScale, AbsurdArgumentsReturnWithoutTouchingAnythingOutside) {
   for (LONGINT i = 0; i < 16 * 16; ++i) dst.vw.DATA[i] = 1;
   // A square of side 2e9 whose left edge runs down column 4: the walk to the destination is a
   // billion rows long and is jumped over; the rows, cut to 1000 points, cover columns 4 and on.
-  const long double r = std::sqrt(static_cast<long double>(2 * ((2000000000LL / 2) * 2000000000LL / 2)));
+  const long double r =
+      std::sqrt(static_cast<long double>(2 * ((2000000000LL / 2) * 2000000000LL / 2)));
   const LONGINT x = static_cast<LONGINT>(4 - reference_corner(0, 0, 0, 135, r).x);
   ROTATE_SCALE_SPRITE(src.vw, dst.vw, x, 8, 2000000000, 0, 0);
   for (LONGINT j = 0; j < 16; ++j)
