@@ -53,8 +53,7 @@ void fill_layer(window& w, double share, bool strokes, std::uint32_t seed) {
   }
 }
 
-// ---- baselines
-// ------------------------------------------------------------------------------------
+// ---- baselines ----------------------------------------------------------------------------------
 
 void BM_memcpy(benchmark::State& state) {
   const auto bytes = static_cast<std::size_t>(state.range(0));
@@ -76,8 +75,7 @@ void BM_memset(benchmark::State& state) {
   }
 }
 
-// ---- blits
-// -------------------------------------------------------------------------------------------
+// ---- blits --------------------------------------------------------------------------------------
 
 template <class Op>
 void frame_blit(benchmark::State& state, Op op) {
@@ -190,8 +188,7 @@ void BM_ROTATE_SCALE_SPRITE(benchmark::State& state) {
   }
 }
 
-// ---- the ratio table
-// -------------------------------------------------------------------------------
+// ---- the ratio table ----------------------------------------------------------------------------
 
 // Collects the median of every benchmark while the console shows the usual output. The table
 // uses processor time: on a machine shared with other work, wall time also counts the spells in

@@ -19,7 +19,114 @@ using orla::WORD;
 namespace detail {
 // Points the row shape of the rotating scaler can hold.
 inline constexpr int line_position_points = 1000;
+}  // namespace detail
 
+// The shape of one rotated row: (x offset, y offset) pairs from the row's first point.
+inline LONGINT LINEPOSITION[2 * detail::line_position_points];
+
+// Every routine below clips against both buffers, so no call reads or writes outside a window.
+// When the sprite and the target share memory, the result is as if the sprite (or the window
+// read by a GET routine) had been read completely before anything was written.
+
+// ---- plain copies -------------------------------------------------------------------------------
+// Copies the sprite into the target with its top-left pixel at (x, y).
+void PUTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Copies the visible part of the sprite at any position.
+void PUTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Copies the sprite, leaving the target alone where the sprite pixel equals the key.
+void PUTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                 WORD key);
+// Keyed copy of the visible part.
+void PUTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                        WORD key);
+
+// ---- reading a rectangle of a window back into a sprite -----------------------------------------
+// Sprite pixel (i, j) := window pixel (x + i, y + j).
+void GETSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// The same for any position; sprite pixels outside the window keep their values.
+void GETCLIPPEDSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Reads the window, keeping the sprite pixel where the window shows the key.
+void GETHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                 WORD key);
+// Keyed read at any position.
+void GETCLIPPEDHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                        WORD key);
+
+// ---- BRIGHT: T := min(max, T + max(0, S - d)) per channel ---------------------------------------
+void PUTBRIGHTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                     SHORTINT dr, SHORTINT dg, SHORTINT db);
+void PUTBRIGHTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                            LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db);
+void PUTBRIGHTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                       SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
+void PUTBRIGHTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                              LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
+
+// ---- MIXED: T := (T + S) div 2 per channel ------------------------------------------------------
+void PUTMIXEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+void PUTMIXEDCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                           LONGINT y);
+void PUTMIXEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      WORD key);
+void PUTMIXEDCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, WORD key);
+
+// ---- TRANS: T := min(max, max(0, T - d) + S) per channel ----------------------------------------
+void PUTTRANSSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                    BYTE dr, BYTE dg, BYTE db);
+void PUTTRANSCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                           BYTE dr, BYTE dg, BYTE db);
+void PUTTRANSHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      BYTE dr, BYTE dg, BYTE db, WORD key);
+void PUTTRANSCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, BYTE dr, BYTE dg, BYTE db, WORD key);
+
+// ---- ALPHA: T := min(max, T + S) per channel ----------------------------------------------------
+void PUTALPHASPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+void PUTALPHACLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                           LONGINT y);
+void PUTALPHAHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      WORD key);
+void PUTALPHACLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, WORD key);
+
+// ---- brightness in place (the buffer as a flat run of SIZE / 2 pixels) --------------------------
+// C := clamp(C + d, 0, max) per channel.
+void ADJUSTSPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db);
+// The same, pixels equal to the key untouched.
+void ADJUSTSPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db,
+                              WORD key);
+// C := min(C + d, max) per channel.
+void INCREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
+void INCREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
+// C := max(C - d, 0) per channel.
+void DECREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
+void DECREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
+
+// ---- fades --------------------------------------------------------------------------------------
+// One step of changed towards goal: red and blue by 1, green by 2, never past the goal.
+void FADESPRITE(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal);
+// One step with the given per-channel step sizes, never past the goal.
+void FADESPRITEVAR(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, BYTE sb);
+
+// ---- whole-sprite copies and geometry -----------------------------------------------------------
+// ------------------------------------------------------------ Nearest-neighbour resampling of the
+// source onto the whole destination (16-bit fractions).
+void SCALESPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Copies the source's pixel bytes into the destination's buffer; the record is not changed.
+void COPYSPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Destination (x, y) := source (W - 1 - x, H - 1 - y).
+void ROTATE_SPRITE180(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Draws the source scaled to a side x side square, turned by angle degrees (counter-clockwise on
+// the screen) about (x, y); spare has no effect.
+void ROTATE_SCALE_SPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
+                         LONGINT y, LONGINT side, LONGINT spare, LONGINT angle);
+// The same, source pixels equal to the key not drawn.
+void ROTATE_SCALE_SPRITEHC(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
+                           LONGINT y, LONGINT side, LONGINT spare, LONGINT angle, WORD key);
+
+// ---- helpers shared by the unit's source files --------------------------------------------------
+namespace detail {
 // The part of a window the routines may touch: whole rows that lie inside its SIZE bytes.
 struct pixel_rows {
   WORD* data = nullptr;
@@ -88,109 +195,5 @@ void run_loop(Args... args) {
   run_baseline<Loop>(args...);
 }
 }  // namespace detail
-
-// The shape of one rotated row: (x offset, y offset) pairs from the row's first point.
-inline LONGINT LINEPOSITION[2 * detail::line_position_points];
-
-// Every routine below clips against both buffers, so no call reads or writes outside a window.
-// When the sprite and the target share memory, the result is as if the sprite (or the window
-// read by a GET routine) had been read completely before anything was written.
-
-// ---- plain copies -----------------------------------------------------------------------------
-// Copies the sprite into the target with its top-left pixel at (x, y).
-void PUTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-// Copies the visible part of the sprite at any position.
-void PUTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-// Copies the sprite, leaving the target alone where the sprite pixel equals the key.
-void PUTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                 WORD key);
-// Keyed copy of the visible part.
-void PUTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                        WORD key);
-
-// ---- reading a rectangle of a window back into a sprite ----------------------------------------
-// Sprite pixel (i, j) := window pixel (x + i, y + j).
-void GETSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-// The same for any position; sprite pixels outside the window keep their values.
-void GETCLIPPEDSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-// Reads the window, keeping the sprite pixel where the window shows the key.
-void GETHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                 WORD key);
-// Keyed read at any position.
-void GETCLIPPEDHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                        WORD key);
-
-// ---- BRIGHT: T := min(max, T + max(0, S - d)) per channel -----------------------------------
-void PUTBRIGHTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                     SHORTINT dr, SHORTINT dg, SHORTINT db);
-void PUTBRIGHTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                            LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db);
-void PUTBRIGHTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                       SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
-void PUTBRIGHTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                              LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
-
-// ---- MIXED: T := (T + S) div 2 per channel ------------------------------------------------------
-void PUTMIXEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-void PUTMIXEDCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                           LONGINT y);
-void PUTMIXEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                      WORD key);
-void PUTMIXEDCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                             LONGINT y, WORD key);
-
-// ---- TRANS: T := min(max, max(0, T - d) + S) per channel ---------------------------------------
-void PUTTRANSSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                    BYTE dr, BYTE dg, BYTE db);
-void PUTTRANSCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                           BYTE dr, BYTE dg, BYTE db);
-void PUTTRANSHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                      BYTE dr, BYTE dg, BYTE db, WORD key);
-void PUTTRANSCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                             LONGINT y, BYTE dr, BYTE dg, BYTE db, WORD key);
-
-// ---- ALPHA: T := min(max, T + S) per channel ----------------------------------------------------
-void PUTALPHASPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
-void PUTALPHACLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                           LONGINT y);
-void PUTALPHAHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                      WORD key);
-void PUTALPHACLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
-                             LONGINT y, WORD key);
-
-// ---- brightness in place (the buffer as a flat run of SIZE / 2 pixels) --------------------------
-// C := clamp(C + d, 0, max) per channel.
-void ADJUSTSPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db);
-// The same, pixels equal to the key untouched.
-void ADJUSTSPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db,
-                              WORD key);
-// C := min(C + d, max) per channel.
-void INCREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
-void INCREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
-// C := max(C - d, 0) per channel.
-void DECREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
-void DECREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
-
-// ---- fades -------------------------------------------------------------------------------------
-// One step of changed towards goal: red and blue by 1, green by 2, never past the goal.
-void FADESPRITE(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal);
-// One step with the given per-channel step sizes, never past the goal.
-void FADESPRITEVAR(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, BYTE sb);
-
-// ---- whole-sprite copies and geometry
-// ------------------------------------------------------------ Nearest-neighbour resampling of the
-// source onto the whole destination (16-bit fractions).
-void SCALESPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
-// Copies the source's pixel bytes into the destination's buffer; the record is not changed.
-void COPYSPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
-// Destination (x, y) := source (W - 1 - x, H - 1 - y).
-void ROTATE_SPRITE180(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
-// Draws the source scaled to a side x side square, turned by angle degrees (counter-clockwise on
-// the screen) about (x, y); spare has no effect.
-void ROTATE_SCALE_SPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
-                         LONGINT y, LONGINT side, LONGINT spare, LONGINT angle);
-// The same, source pixels equal to the key not drawn.
-void ROTATE_SCALE_SPRITEHC(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
-                           LONGINT y, LONGINT side, LONGINT spare, LONGINT angle, WORD key);
 
 }  // namespace orla_sprites

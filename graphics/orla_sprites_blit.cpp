@@ -54,7 +54,7 @@ bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t
 
 namespace {
 
-// ---- the rectangle a blit touches -------------------------------------------------------------
+// ---- the rectangle a blit touches ---------------------------------------------------------------
 
 // Where the visible part of a sprite lies: start column and row in the sprite (sx, sy) and in the
 // target (tx, ty), and its size.
@@ -81,7 +81,7 @@ bool clip(const pixel_rows& target, const pixel_rows& sprite, LONGINT x, LONGINT
   return r.w > 0 && r.h > 0;
 }
 
-// ---- the area handed to a kernel -------------------------------------------------------------
+// ---- the area handed to a kernel ----------------------------------------------------------------
 
 // Rows of pixels to combine: source pixels flow into destination pixels.
 struct blit_area {
@@ -289,7 +289,7 @@ using detail::get_unclipped;
 using detail::put;
 using detail::put_unclipped;
 
-// ---- plain copies ------------------------------------------------------------------------------
+// ---- plain copies -------------------------------------------------------------------------------
 
 void PUTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y) {
   put_unclipped(target, sprite, x, y, detail::copy_kernel);
@@ -309,7 +309,7 @@ void PUTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONG
   put(target, sprite, x, y, detail::copy_keyed_kernel, {}, key);
 }
 
-// ---- reads -------------------------------------------------------------------------------------
+// ---- reads --------------------------------------------------------------------------------------
 
 void GETSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y) {
   get_unclipped(window, sprite, x, y, detail::copy_kernel);
@@ -329,7 +329,7 @@ void GETCLIPPEDHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONG
   get(window, sprite, x, y, detail::copy_keyed_kernel, key);
 }
 
-// ---- BRIGHT ------------------------------------------------------------------------------------
+// ---- BRIGHT -------------------------------------------------------------------------------------
 
 void PUTBRIGHTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                      SHORTINT dr, SHORTINT dg, SHORTINT db) {
@@ -352,7 +352,7 @@ void PUTBRIGHTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite
   put(target, sprite, x, y, detail::bright_keyed_kernel, detail::signed_params(dr, dg, db), key);
 }
 
-// ---- MIXED -------------------------------------------------------------------------------------
+// ---- MIXED --------------------------------------------------------------------------------------
 
 void PUTMIXEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y) {
   put_unclipped(target, sprite, x, y, detail::mixed_kernel);
@@ -373,7 +373,7 @@ void PUTMIXEDCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite,
   put(target, sprite, x, y, detail::mixed_keyed_kernel, {}, key);
 }
 
-// ---- TRANS -------------------------------------------------------------------------------------
+// ---- TRANS --------------------------------------------------------------------------------------
 
 void PUTTRANSSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                     BYTE dr, BYTE dg, BYTE db) {
@@ -396,7 +396,7 @@ void PUTTRANSCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite,
   put(target, sprite, x, y, detail::trans_keyed_kernel, detail::unsigned_params(dr, dg, db), key);
 }
 
-// ---- ALPHA -------------------------------------------------------------------------------------
+// ---- ALPHA --------------------------------------------------------------------------------------
 
 void PUTALPHASPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y) {
   put_unclipped(target, sprite, x, y, detail::alpha_kernel);

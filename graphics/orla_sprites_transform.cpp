@@ -120,8 +120,7 @@ void fade(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, B
   run_loop<fade_loop>(changed.DATA, static_cast<const WORD*>(goal.DATA), n, r, g, b);
 }
 
-// ---- 16-bit fractional steps
-// ----------------------------------------------------------------------
+// ---- 16-bit fractional steps --------------------------------------------------------------------
 
 // A sampling step as an integer part and a fraction scaled by 65535, as the resamplers use it.
 struct fixed_step {
@@ -178,8 +177,7 @@ struct reverse_loop {
   }
 };
 
-// ---- the 4-connected walk
-// ---------------------------------------------------------------------------
+// ---- the 4-connected walk -----------------------------------------------------------------------
 
 struct point {
   std::int64_t x = 0, y = 0;
@@ -408,8 +406,7 @@ void FADESPRITEVAR(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, B
   detail::fade(changed, goal, sr, sg, sb);
 }
 
-// ---- scaling and copies
-// -----------------------------------------------------------------------------
+// ---- scaling and copies -------------------------------------------------------------------------
 
 void SCALESPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination) {
   const detail::pixel_rows dst = detail::rows_of(destination);

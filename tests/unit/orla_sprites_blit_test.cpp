@@ -91,7 +91,7 @@ struct every_loop_build {
   }
 };
 
-// ---- reference: the rules and the placement, one pixel at a time ------------------------------
+// ---- reference: the rules and the placement, one pixel at a time --------------------------------
 
 enum class rule { copy, bright, mixed, trans, alpha };
 
@@ -154,96 +154,92 @@ void reference_get(const canvas& window, canvas& sprite, std::int64_t x, std::in
     }
 }
 
-// ---- the 24 routines behind one signature
-// --------------------------------------------------------
+// ---- the 24 routines behind one signature -------------------------------------------------------
+
+using call_fn =
+    std::function<void(VIRTUALWINDOW&, VIRTUALWINDOW&, LONGINT, LONGINT, const blit_call&)>;
 
 struct routine {
   std::string name;
   rule m;
   bool keyed;
   bool get;
-  std::function<void(VIRTUALWINDOW&, VIRTUALWINDOW&, LONGINT, LONGINT, const blit_call&)> call;
+  call_fn call;
 };
 
-SHORTINT s8(int v) {
-  return static_cast<SHORTINT>(v);
+// Adapters from each signature to the common one.
+using plain_fn = void (*)(VIRTUALWINDOW&, const VIRTUALWINDOW&, LONGINT, LONGINT);
+using keyed_fn = void (*)(VIRTUALWINDOW&, const VIRTUALWINDOW&, LONGINT, LONGINT, WORD);
+using get_fn = void (*)(const VIRTUALWINDOW&, VIRTUALWINDOW&, LONGINT, LONGINT);
+using get_keyed_fn = void (*)(const VIRTUALWINDOW&, VIRTUALWINDOW&, LONGINT, LONGINT, WORD);
+template <class D>
+using delta_fn = void (*)(VIRTUALWINDOW&, const VIRTUALWINDOW&, LONGINT, LONGINT, D, D, D);
+template <class D>
+using delta_keyed_fn = void (*)(VIRTUALWINDOW&, const VIRTUALWINDOW&, LONGINT, LONGINT, D, D, D,
+                                WORD);
+
+call_fn adapt(plain_fn f) {
+  return [f](VIRTUALWINDOW& t, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call&) {
+    f(t, s, x, y);
+  };
 }
-BYTE u8(int v) {
-  return static_cast<BYTE>(v);
+call_fn adapt(keyed_fn f) {
+  return [f](VIRTUALWINDOW& t, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call& c) {
+    f(t, s, x, y, c.key);
+  };
+}
+call_fn adapt(get_fn f) {
+  return [f](VIRTUALWINDOW& w, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call&) {
+    f(w, s, x, y);
+  };
+}
+call_fn adapt(get_keyed_fn f) {
+  return [f](VIRTUALWINDOW& w, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call& c) {
+    f(w, s, x, y, c.key);
+  };
+}
+template <class D>
+call_fn adapt(delta_fn<D> f) {
+  return [f](VIRTUALWINDOW& t, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call& c) {
+    f(t, s, x, y, static_cast<D>(c.dr), static_cast<D>(c.dg), static_cast<D>(c.db));
+  };
+}
+template <class D>
+call_fn adapt(delta_keyed_fn<D> f) {
+  return [f](VIRTUALWINDOW& t, VIRTUALWINDOW& s, LONGINT x, LONGINT y, const blit_call& c) {
+    f(t, s, x, y, static_cast<D>(c.dr), static_cast<D>(c.dg), static_cast<D>(c.db), c.key);
+  };
 }
 
 std::vector<routine> all_routines() {
-  using V = VIRTUALWINDOW;
-  using C = blit_call;
+  const bool keyed = true, get = true;
   return {
-      {"PUTSPRITE", rule::copy, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTSPRITE(t, s, x, y); }},
-      {"PUTCLIPPEDSPRITE", rule::copy, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTCLIPPEDSPRITE(t, s, x, y); }},
-      {"PUTHCSPRITE", rule::copy, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) { PUTHCSPRITE(t, s, x, y, c.key); }},
-      {"PUTCLIPPEDHCSPRITE", rule::copy, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) { PUTCLIPPEDHCSPRITE(t, s, x, y, c.key); }},
-      {"GETSPRITE", rule::copy, false, true,
-       [](V& w, V& s, LONGINT x, LONGINT y, const C&) { GETSPRITE(w, s, x, y); }},
-      {"GETCLIPPEDSPRITE", rule::copy, false, true,
-       [](V& w, V& s, LONGINT x, LONGINT y, const C&) { GETCLIPPEDSPRITE(w, s, x, y); }},
-      {"GETHCSPRITE", rule::copy, true, true,
-       [](V& w, V& s, LONGINT x, LONGINT y, const C& c) { GETHCSPRITE(w, s, x, y, c.key); }},
-      {"GETCLIPPEDHCSPRITE", rule::copy, true, true,
-       [](V& w, V& s, LONGINT x, LONGINT y, const C& c) { GETCLIPPEDHCSPRITE(w, s, x, y, c.key); }},
-      {"PUTBRIGHTSPRITE", rule::bright, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTBRIGHTSPRITE(t, s, x, y, s8(c.dr), s8(c.dg), s8(c.db));
-       }},
-      {"PUTBRIGHTCLIPPEDSPRITE", rule::bright, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTBRIGHTCLIPPEDSPRITE(t, s, x, y, s8(c.dr), s8(c.dg), s8(c.db));
-       }},
-      {"PUTBRIGHTHCSPRITE", rule::bright, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTBRIGHTHCSPRITE(t, s, x, y, s8(c.dr), s8(c.dg), s8(c.db), c.key);
-       }},
-      {"PUTBRIGHTCLIPPEDHCSPRITE", rule::bright, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTBRIGHTCLIPPEDHCSPRITE(t, s, x, y, s8(c.dr), s8(c.dg), s8(c.db), c.key);
-       }},
-      {"PUTMIXEDSPRITE", rule::mixed, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTMIXEDSPRITE(t, s, x, y); }},
-      {"PUTMIXEDCLIPPEDSPRITE", rule::mixed, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTMIXEDCLIPPEDSPRITE(t, s, x, y); }},
-      {"PUTMIXEDHCSPRITE", rule::mixed, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) { PUTMIXEDHCSPRITE(t, s, x, y, c.key); }},
-      {"PUTMIXEDCLIPPEDHCSPRITE", rule::mixed, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTMIXEDCLIPPEDHCSPRITE(t, s, x, y, c.key);
-       }},
-      {"PUTTRANSSPRITE", rule::trans, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTTRANSSPRITE(t, s, x, y, u8(c.dr), u8(c.dg), u8(c.db));
-       }},
-      {"PUTTRANSCLIPPEDSPRITE", rule::trans, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTTRANSCLIPPEDSPRITE(t, s, x, y, u8(c.dr), u8(c.dg), u8(c.db));
-       }},
-      {"PUTTRANSHCSPRITE", rule::trans, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTTRANSHCSPRITE(t, s, x, y, u8(c.dr), u8(c.dg), u8(c.db), c.key);
-       }},
-      {"PUTTRANSCLIPPEDHCSPRITE", rule::trans, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTTRANSCLIPPEDHCSPRITE(t, s, x, y, u8(c.dr), u8(c.dg), u8(c.db), c.key);
-       }},
-      {"PUTALPHASPRITE", rule::alpha, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTALPHASPRITE(t, s, x, y); }},
-      {"PUTALPHACLIPPEDSPRITE", rule::alpha, false, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C&) { PUTALPHACLIPPEDSPRITE(t, s, x, y); }},
-      {"PUTALPHAHCSPRITE", rule::alpha, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) { PUTALPHAHCSPRITE(t, s, x, y, c.key); }},
-      {"PUTALPHACLIPPEDHCSPRITE", rule::alpha, true, false,
-       [](V& t, V& s, LONGINT x, LONGINT y, const C& c) {
-         PUTALPHACLIPPEDHCSPRITE(t, s, x, y, c.key);
-       }},
+      {"PUTSPRITE", rule::copy, !keyed, !get, adapt(PUTSPRITE)},
+      {"PUTCLIPPEDSPRITE", rule::copy, !keyed, !get, adapt(PUTCLIPPEDSPRITE)},
+      {"PUTHCSPRITE", rule::copy, keyed, !get, adapt(PUTHCSPRITE)},
+      {"PUTCLIPPEDHCSPRITE", rule::copy, keyed, !get, adapt(PUTCLIPPEDHCSPRITE)},
+      {"GETSPRITE", rule::copy, !keyed, get, adapt(GETSPRITE)},
+      {"GETCLIPPEDSPRITE", rule::copy, !keyed, get, adapt(GETCLIPPEDSPRITE)},
+      {"GETHCSPRITE", rule::copy, keyed, get, adapt(GETHCSPRITE)},
+      {"GETCLIPPEDHCSPRITE", rule::copy, keyed, get, adapt(GETCLIPPEDHCSPRITE)},
+      {"PUTBRIGHTSPRITE", rule::bright, !keyed, !get, adapt<SHORTINT>(PUTBRIGHTSPRITE)},
+      {"PUTBRIGHTCLIPPEDSPRITE", rule::bright, !keyed, !get,
+       adapt<SHORTINT>(PUTBRIGHTCLIPPEDSPRITE)},
+      {"PUTBRIGHTHCSPRITE", rule::bright, keyed, !get, adapt<SHORTINT>(PUTBRIGHTHCSPRITE)},
+      {"PUTBRIGHTCLIPPEDHCSPRITE", rule::bright, keyed, !get,
+       adapt<SHORTINT>(PUTBRIGHTCLIPPEDHCSPRITE)},
+      {"PUTMIXEDSPRITE", rule::mixed, !keyed, !get, adapt(PUTMIXEDSPRITE)},
+      {"PUTMIXEDCLIPPEDSPRITE", rule::mixed, !keyed, !get, adapt(PUTMIXEDCLIPPEDSPRITE)},
+      {"PUTMIXEDHCSPRITE", rule::mixed, keyed, !get, adapt(PUTMIXEDHCSPRITE)},
+      {"PUTMIXEDCLIPPEDHCSPRITE", rule::mixed, keyed, !get, adapt(PUTMIXEDCLIPPEDHCSPRITE)},
+      {"PUTTRANSSPRITE", rule::trans, !keyed, !get, adapt<BYTE>(PUTTRANSSPRITE)},
+      {"PUTTRANSCLIPPEDSPRITE", rule::trans, !keyed, !get, adapt<BYTE>(PUTTRANSCLIPPEDSPRITE)},
+      {"PUTTRANSHCSPRITE", rule::trans, keyed, !get, adapt<BYTE>(PUTTRANSHCSPRITE)},
+      {"PUTTRANSCLIPPEDHCSPRITE", rule::trans, keyed, !get, adapt<BYTE>(PUTTRANSCLIPPEDHCSPRITE)},
+      {"PUTALPHASPRITE", rule::alpha, !keyed, !get, adapt(PUTALPHASPRITE)},
+      {"PUTALPHACLIPPEDSPRITE", rule::alpha, !keyed, !get, adapt(PUTALPHACLIPPEDSPRITE)},
+      {"PUTALPHAHCSPRITE", rule::alpha, keyed, !get, adapt(PUTALPHAHCSPRITE)},
+      {"PUTALPHACLIPPEDHCSPRITE", rule::alpha, keyed, !get, adapt(PUTALPHACLIPPEDHCSPRITE)},
   };
 }
 
@@ -261,8 +257,7 @@ WORD one_pixel(const std::string& name, WORD target, WORD sprite, blit_call c = 
   return t.at(0, 0);
 }
 
-// ---- blend rules
-// ---------------------------------------------------------------------------------
+// ---- blend rules --------------------------------------------------------------------------------
 
 TEST(SpriteBlendRules, AlphaAddsAndSaturatesPerChannel) {
   EXPECT_EQ(one_pixel("PUTALPHASPRITE", rgb(31, 0, 0), rgb(31, 0, 0)), rgb(31, 0, 0));
@@ -326,8 +321,7 @@ TEST(SpriteBlendRules, KeyedGetKeepsSpritePixelsWhereTheWindowShowsTheKey) {
   EXPECT_EQ(sprite.pixels(), (std::vector<WORD>{0xF800, 0x7777, 0x001F}));
 }
 
-// ---- clipping
-// ------------------------------------------------------------------------------------
+// ---- clipping -----------------------------------------------------------------------------------
 
 // A sprite whose pixel (i, j) is 1000 + 100 j + i, on a target filled with 1.
 struct clip_scene {
@@ -455,8 +449,7 @@ TEST(SpriteUnclippedSafety, RecordWhoseSizeIsShortOfItsRowsUsesOnlyTheRowsItHold
   for (LONGINT j = 0; j < 4; ++j) EXPECT_EQ(target.at(0, j), j < 2 ? 9 : 1) << j;
 }
 
-// ---- sprite and target in one buffer
-// ---------------------------------------------------------------
+// ---- sprite and target in one buffer ------------------------------------------------------------
 
 // The defined result: as if the sprite had been read completely before anything was written.
 TEST(SpriteSharedBuffer, PutOntoItselfBehavesAsFromACopy) {
@@ -495,8 +488,7 @@ TEST(SpriteSharedBuffer, TwoRecordsOverOneBufferWithDifferentShapes) {
   EXPECT_EQ(window.pixels(), expected);
 }
 
-// ---- every routine against the reference
-// --------------------------------------------------------------
+// ---- every routine against the reference --------------------------------------------------------
 
 class SpriteBlitReference : public ::testing::TestWithParam<std::string> {};
 

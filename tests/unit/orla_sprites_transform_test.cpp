@@ -90,8 +90,7 @@ struct every_loop_build {
   }
 };
 
-// ---- brightness
-// -----------------------------------------------------------------------------------
+// ---- brightness ---------------------------------------------------------------------------------
 
 enum class brightness { adjust, increase, decrease };
 
@@ -201,8 +200,7 @@ TEST(SpriteBrightness, AllRoutinesMatchTheRuleOnRandomBuffers) {
   }
 }
 
-// ---- fades
-// -----------------------------------------------------------------------------------------
+// ---- fades --------------------------------------------------------------------------------------
 
 // Literal reading of the fixed step: red and blue one unit, green two units but not past the goal.
 WORD reference_fade(WORD c, WORD g) {
@@ -322,8 +320,7 @@ TEST(SpriteFade, ChangedAndGoalInOneBuffer) {
   EXPECT_EQ(window.vw.DATA[7], before[7]);
 }
 
-// ---- scaling
-// ------------------------------------------------------------------------------------------
+// ---- scaling ------------------------------------------------------------------------------------
 
 // Nearest neighbour with 16-bit accumulators and fractions scaled by 65535, step by step.
 void reference_scale(const canvas& src, canvas& dst) {
@@ -427,8 +424,7 @@ TEST(SpriteScale, SourceAndDestinationInOneBuffer) {
   EXPECT_EQ(window.pixels(), (std::vector<WORD>{0, 0, 0, 2, 0, 0, 0, 2}));
 }
 
-// ---- copies
-// ---------------------------------------------------------------------------------------
+// ---- copies -------------------------------------------------------------------------------------
 
 TEST(SpriteCopy, CopiesEveryByteIncludingAnOddTail) {
   canvas src(3, 1), dst(3, 1);
@@ -464,8 +460,7 @@ TEST(SpriteCopy, OverlappingRecordsCopyAsFromBefore) {
   EXPECT_EQ(window.pixels(), (std::vector<WORD>{0, 1, 0, 1, 2, 3}));
 }
 
-// ---- the 180-degree turn
-// ------------------------------------------------------------------------------
+// ---- the 180-degree turn ------------------------------------------------------------------------
 
 void reference_rotate180(const canvas& src, canvas& dst) {
   for (LONGINT x = 0; x < src.vw.BREITE; ++x)
@@ -518,8 +513,7 @@ TEST(SpriteRotate180, RandomSizesMatchAndInPlaceTurnsCleanly) {
   EXPECT_EQ(window.pixels(), expected.pixels()) << "one buffer turns as if from a copy";
 }
 
-// ---- the rotating scaler
-// ------------------------------------------------------------------------------
+// ---- the rotating scaler ------------------------------------------------------------------------
 
 struct ref_point {
   long long x, y;
