@@ -2,6 +2,7 @@
 // median time and its ratio to memcpy/memset of the same bytes measured in the same run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -246,6 +247,14 @@ int main(int argc, char** argv) {
   // Medians over repetitions, interleaved at random so that a slow spell of a shared machine
   // falls on every operation alike; command-line flags may override both.
   std::vector<char*> args(argv, argv + argc);
+  // --baseline_loops measures the x86-64 baseline build of the pixel loops instead of the widest
+  bool baseline = false;
+  std::erase_if(args, [&](char* a) {
+    const bool match = std::string(a) == "--baseline_loops";
+    baseline = baseline || match;
+    return match;
+  });
+  if (baseline) orla_sprites::detail::select_loop_build(orla_sprites::detail::loop_build::baseline);
   std::string reps = "--benchmark_repetitions=15";
   std::string interleave = "--benchmark_enable_random_interleaving=true";
   std::string min_time = "--benchmark_min_time=0.05";
@@ -275,7 +284,8 @@ int main(int argc, char** argv) {
       {"SCALESPRITE_640x480_to_frame", "memcpy/", 0.0},
       {"ROTATE_SCALE_SPRITE_side400", "memcpy/", 0.0},
   };
-  std::printf("\nmedians of processor time over the repetitions\n");
+  std::printf("\nmedians of processor time over the repetitions, %s build of the pixel loops\n",
+              orla_sprites::detail::wide_loops() ? "AVX2" : "baseline");
   std::printf("%-30s %12s  %-16s %12s %8s %6s\n", "operation", "median us", "baseline", "median us",
               "ratio", "bar");
   bool all_met = true;

@@ -156,12 +156,21 @@ constexpr WORD join(WORD r, WORD g_field, WORD b) {
   return static_cast<WORD>((r << 11) | g_field | b);
 }
 inline constexpr WORD red_max = 31, green_field_max = 0x07E0, blue_max = 31;
-constexpr WORD min_w(WORD a, WORD b) {
-  return a < b ? a : b;
-}
-constexpr WORD max_w(WORD a, WORD b) {
-  return a > b ? a : b;
-}
+// Unsigned 16-bit minimum, maximum and subtraction floored at zero, written the way each build
+// of the loops compiles best: AVX2 has unsigned vector minimum and maximum; the x86-64 baseline
+// lacks the minimum, which the saturating subtraction gives in two steps.
+struct wide_ops {
+  static WORD min(WORD a, WORD b) { return a < b ? a : b; }
+  static WORD max(WORD a, WORD b) { return a > b ? a : b; }
+  static WORD minus(WORD a, WORD b) { return static_cast<WORD>(max(a, b) - b); }
+};
+struct baseline_ops {
+  static WORD max(WORD a, WORD b) { return a > b ? a : b; }
+  static WORD minus(WORD a, WORD b) { return static_cast<WORD>(max(a, b) - b); }
+  static WORD min(WORD a, WORD b) {
+    return static_cast<WORD>(a - (a > b ? static_cast<WORD>(a - b) : WORD{0}));
+  }
+};
 
 // A delta beyond the channel's range acts like the range's end: every channel value is
 // already within 0..max, so the clamps of the rules give the same result.
@@ -179,14 +188,14 @@ bool wide_loops();
 #if defined(__x86_64__) || defined(__i386__)
 template <class Loop, class... Args>
 [[gnu::target("avx2")]] void run_wide(Args... args) {
-  Loop::run(args...);
+  Loop::template run<wide_ops>(args...);
 }
 #endif
 template <class Loop, class... Args>
 void run_baseline(Args... args) {
-  Loop::run(args...);
+  Loop::template run<baseline_ops>(args...);
 }
-// Runs Loop::run (an always-inline loop) in the selected build.
+// Runs Loop::run<Ops> (an always-inline loop) in the selected build.
 template <class Loop, class... Args>
 void run_loop(Args... args) {
 #if defined(__x86_64__) || defined(__i386__)

@@ -103,23 +103,29 @@ struct blend_params {
 // The blend rules, one pixel at a time; written in 16-bit arithmetic so that the loops
 // around them vectorise.
 struct copy_rule {
-  static WORD apply(WORD, WORD s, const blend_params&) { return s; }
+  template <class Ops>
+  static WORD apply(WORD, WORD s, const blend_params&) {
+    return s;
+  }
 };
 
 // BRIGHT: T + max(0, S - d), saturated; d = pos - neg.
 struct bright_rule {
+  template <class Ops>
   static WORD channel(WORD t, WORD s, WORD pos, WORD neg, WORD max) {
-    return min_w(static_cast<WORD>(t + (max_w(s, pos) - pos) + neg), max);
+    return Ops::min(static_cast<WORD>(t + Ops::minus(s, pos) + neg), max);
   }
+  template <class Ops>
   static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return join(channel(red_of(t), red_of(s), p.dr_pos, p.dr_neg, red_max),
-                channel(green_field(t), green_field(s), p.dg_pos, p.dg_neg, green_field_max),
-                channel(blue_of(t), blue_of(s), p.db_pos, p.db_neg, blue_max));
+    return join(channel<Ops>(red_of(t), red_of(s), p.dr_pos, p.dr_neg, red_max),
+                channel<Ops>(green_field(t), green_field(s), p.dg_pos, p.dg_neg, green_field_max),
+                channel<Ops>(blue_of(t), blue_of(s), p.db_pos, p.db_neg, blue_max));
   }
 };
 
 // MIXED: the mean of both, rounded down (for green, the half bit below the field is dropped).
 struct mixed_rule {
+  template <class Ops>
   static WORD apply(WORD t, WORD s, const blend_params&) {
     return join(static_cast<WORD>((red_of(t) + red_of(s)) >> 1),
                 green_field(static_cast<WORD>((green_field(t) + green_field(s)) >> 1)),
@@ -129,35 +135,38 @@ struct mixed_rule {
 
 // TRANS: max(0, T - d) + S, saturated.
 struct trans_rule {
+  template <class Ops>
   static WORD channel(WORD t, WORD s, WORD d, WORD max) {
-    return min_w(static_cast<WORD>(max_w(t, d) - d + s), max);
+    return Ops::min(static_cast<WORD>(Ops::minus(t, d) + s), max);
   }
+  template <class Ops>
   static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return join(channel(red_of(t), red_of(s), p.dr_pos, red_max),
-                channel(green_field(t), green_field(s), p.dg_pos, green_field_max),
-                channel(blue_of(t), blue_of(s), p.db_pos, blue_max));
+    return join(channel<Ops>(red_of(t), red_of(s), p.dr_pos, red_max),
+                channel<Ops>(green_field(t), green_field(s), p.dg_pos, green_field_max),
+                channel<Ops>(blue_of(t), blue_of(s), p.db_pos, blue_max));
   }
 };
 
 // ALPHA: saturating addition.
 struct alpha_rule {
+  template <class Ops>
   static WORD apply(WORD t, WORD s, const blend_params&) {
-    return join(min_w(static_cast<WORD>(red_of(t) + red_of(s)), red_max),
-                min_w(static_cast<WORD>(green_field(t) + green_field(s)), green_field_max),
-                min_w(static_cast<WORD>(blue_of(t) + blue_of(s)), blue_max));
+    return join(Ops::min(static_cast<WORD>(red_of(t) + red_of(s)), red_max),
+                Ops::min(static_cast<WORD>(green_field(t) + green_field(s)), green_field_max),
+                Ops::min(static_cast<WORD>(blue_of(t) + blue_of(s)), blue_max));
   }
 };
 
 // One row. The keyed form computes the blend everywhere and keeps the old pixel where the
 // source shows the key: a branch-free select the compiler turns into vector blends, which is
 // faster than testing runs of key pixels (the whole row is read either way).
-template <class Rule, bool Keyed>
+template <class Ops, class Rule, bool Keyed>
 [[gnu::always_inline]] inline void blend_row(WORD* __restrict t, const WORD* __restrict s,
                                              std::ptrdiff_t n, const blend_params& p, WORD key) {
   for (std::ptrdiff_t i = 0; i < n; ++i) {
     const WORD sp = s[i];
     const WORD tp = t[i];
-    const WORD blended = Rule::apply(tp, sp, p);
+    const WORD blended = Rule::template apply<Ops>(tp, sp, p);
     t[i] = Keyed ? (sp == key ? tp : blended) : blended;
   }
 }
@@ -165,10 +174,11 @@ template <class Rule, bool Keyed>
 // A kernel: the pixel loop over a whole area, in the selected build.
 template <class Rule, bool Keyed>
 struct blend_loop {
+  template <class Ops>
   [[gnu::always_inline]] static void run(const blit_area* a, const blend_params* p, WORD key) {
     for (std::ptrdiff_t j = 0; j < a->height; ++j)
-      blend_row<Rule, Keyed>(a->dst + j * a->dst_stride, a->src + j * a->src_stride, a->width, *p,
-                             key);
+      blend_row<Ops, Rule, Keyed>(a->dst + j * a->dst_stride, a->src + j * a->src_stride, a->width,
+                                  *p, key);
   }
 };
 

@@ -40,23 +40,24 @@ channel_deltas deltas(int dr, int dg, int db) {
 enum class direction { up, down, mixed };
 
 // clamp(c + pos - neg, 0, max) without leaving 16-bit unsigned arithmetic.
-template <direction Dir>
+template <class Ops, direction Dir>
 constexpr WORD adjust_channel(WORD c, WORD pos, WORD neg, WORD max) {
-  if constexpr (Dir == direction::up) return min_w(static_cast<WORD>(c + pos), max);
-  if constexpr (Dir == direction::down) return static_cast<WORD>(max_w(c, neg) - neg);
-  return min_w(static_cast<WORD>(max_w(static_cast<WORD>(c + pos), neg) - neg), max);
+  if constexpr (Dir == direction::up) return Ops::min(static_cast<WORD>(c + pos), max);
+  if constexpr (Dir == direction::down) return Ops::minus(c, neg);
+  return Ops::min(Ops::minus(static_cast<WORD>(c + pos), neg), max);
 }
 
 template <direction Dir, bool Keyed>
 struct adjust_loop {
+  template <class Ops>
   [[gnu::always_inline]] static void run(WORD* __restrict p, std::size_t n, channel_deltas d,
                                          WORD key) {
     for (std::size_t i = 0; i < n; ++i) {
       const WORD c = p[i];
       const WORD adjusted =
-          join(adjust_channel<Dir>(red_of(c), d.r_pos, d.r_neg, red_max),
-               adjust_channel<Dir>(green_field(c), d.g_pos, d.g_neg, green_field_max),
-               adjust_channel<Dir>(blue_of(c), d.b_pos, d.b_neg, blue_max));
+          join(adjust_channel<Ops, Dir>(red_of(c), d.r_pos, d.r_neg, red_max),
+               adjust_channel<Ops, Dir>(green_field(c), d.g_pos, d.g_neg, green_field_max),
+               adjust_channel<Ops, Dir>(blue_of(c), d.b_pos, d.b_neg, blue_max));
       p[i] = Keyed ? (c == key ? c : adjusted) : adjusted;
     }
   }
@@ -86,20 +87,22 @@ void adjust(VIRTUALWINDOW& sprite, const channel_deltas& d, bool keyed, WORD key
 // ---- fades --------------------------------------------------------------------------------------
 
 // One step of c towards g by at most s, never past g.
+template <class Ops>
 constexpr WORD fade_channel(WORD c, WORD g, WORD s) {
-  return c < g ? min_w(static_cast<WORD>(c + s), g)
-               : static_cast<WORD>(max_w(c, static_cast<WORD>(g + s)) - s);
+  return c < g ? Ops::min(static_cast<WORD>(c + s), g)
+               : static_cast<WORD>(Ops::max(c, static_cast<WORD>(g + s)) - s);
 }
 
 struct fade_loop {
+  template <class Ops>
   [[gnu::always_inline]] static void run(WORD* __restrict changed, const WORD* __restrict goal,
                                          std::size_t n, WORD sr, WORD sg, WORD sb) {
     for (std::size_t i = 0; i < n; ++i) {
       const WORD c = changed[i];
       const WORD g = goal[i];
-      changed[i] = join(fade_channel(red_of(c), red_of(g), sr),
-                        fade_channel(green_field(c), green_field(g), sg),
-                        fade_channel(blue_of(c), blue_of(g), sb));
+      changed[i] = join(fade_channel<Ops>(red_of(c), red_of(g), sr),
+                        fade_channel<Ops>(green_field(c), green_field(g), sg),
+                        fade_channel<Ops>(blue_of(c), blue_of(g), sb));
     }
   }
 };
@@ -171,6 +174,7 @@ pixel_rows readable_source(const pixel_rows& src, const pixel_rows& dst, source_
 
 // One row of the 180-degree turn: out[i] := in[-i], the source read backwards from its end.
 struct reverse_loop {
+  template <class Ops>
   [[gnu::always_inline]] static void run(WORD* __restrict out, const WORD* __restrict in_end,
                                          std::int64_t n) {
     for (std::int64_t i = 0; i < n; ++i) out[i] = in_end[-i];
