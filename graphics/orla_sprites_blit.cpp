@@ -217,8 +217,9 @@ void run(const pixel_rows& dst, std::int64_t dx, std::int64_t dy, const pixel_ro
   a.src_stride = src.width;
   a.width = w;
   a.height = h;
-  // Sprite and target in one buffer: read the source rectangle out first, so that the result
-  // is the same as with two separate windows instead of depending on the loop order.
+  // changed: sprite and target in one buffer were not handled; pixels read after being written
+  // came out wrong. The source rectangle is read out first, so the result is the same as with
+  // two separate windows.
   std::vector<WORD> scratch;
   const auto dst_pixels = static_cast<std::size_t>(dst.width) * dst.height;
   const auto src_pixels = static_cast<std::size_t>(src.width) * src.height;

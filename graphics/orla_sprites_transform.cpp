@@ -114,7 +114,8 @@ void fade(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, B
   if (n == 0) return;
   const WORD r = limit(sr, 31), g = static_cast<WORD>(limit(sg, 63) << 5), b = limit(sb, 31);
   if ((r | g | b) == 0) return;
-  // one buffer for both: fade towards a copy of the goal, as with two separate windows
+  // changed: a goal sharing memory with the changed window was read after being changed; the
+  // step now fades towards a copy of the goal, as with two separate windows
   if (runs_overlap(changed.DATA, flat_pixels(changed), goal.DATA, flat_pixels(goal))) {
     const std::vector<WORD> copy(goal.DATA, goal.DATA + n);
     run_loop<fade_loop>(changed.DATA, copy.data(), n, r, g, b);
@@ -163,6 +164,8 @@ struct source_copy {
 
 // The source as the routine reads it: itself, or a copy of it when writing the destination
 // would change it.
+// changed: a source sharing memory with its destination was read after parts of it had been
+// overwritten; now the routines read the source as it was before the call.
 pixel_rows readable_source(const pixel_rows& src, const pixel_rows& dst, source_copy& copy) {
   const auto src_n = static_cast<std::size_t>(src.width) * src.height;
   const auto dst_n = static_cast<std::size_t>(dst.width) * dst.height;
@@ -451,7 +454,8 @@ void COPYSPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination) {
   if (source.DATA == nullptr || destination.DATA == nullptr) return;
   if (source.SIZE <= 0 || destination.SIZE <= 0) return;
   const auto bytes = static_cast<std::size_t>(std::min(source.SIZE, destination.SIZE));
-  // memmove: a shared buffer ends as a copy of what the source held before the call
+  // changed: overlapping buffers were copied forwards in blocks, smearing the source; memmove
+  // leaves the destination a copy of what the source held before the call
   std::memmove(destination.DATA, source.DATA, bytes);
 }
 
