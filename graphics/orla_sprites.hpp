@@ -1,0 +1,208 @@
+// orla_sprites: the sprite blits (copy, BRIGHT, MIXED, TRANS, ALPHA; clipped, keyed, GET) and the
+// whole-sprite transforms (brightness, fades, scaling, copy, 180-degree turn, rotate-and-scale).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+
+#include "orla.hpp"
+#include "orla_types.hpp"
+
+namespace orla_sprites {
+
+using orla::BYTE;
+using orla::LONGINT;
+using orla::SHORTINT;
+using orla::VIRTUALWINDOW;
+using orla::WORD;
+
+namespace detail {
+// Points the row shape of the rotating scaler can hold.
+inline constexpr int line_position_points = 1000;
+}  // namespace detail
+
+// The shape of one rotated row: (x offset, y offset) pairs from the row's first point.
+inline LONGINT LINEPOSITION[2 * detail::line_position_points];
+
+// Every routine below clips against both buffers, so no call reads or writes outside a window.
+// When the sprite and the target share memory, the result is as if the sprite (or the window
+// read by a GET routine) had been read completely before anything was written.
+
+// ---- plain copies -------------------------------------------------------------------------------
+// Copies the sprite into the target with its top-left pixel at (x, y).
+void PUTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Copies the visible part of the sprite at any position.
+void PUTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Copies the sprite, leaving the target alone where the sprite pixel equals the key.
+void PUTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                 WORD key);
+// Keyed copy of the visible part.
+void PUTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                        WORD key);
+
+// ---- reading a rectangle of a window back into a sprite -----------------------------------------
+// Sprite pixel (i, j) := window pixel (x + i, y + j).
+void GETSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// The same for any position; sprite pixels outside the window keep their values.
+void GETCLIPPEDSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+// Reads the window, keeping the sprite pixel where the window shows the key.
+void GETHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                 WORD key);
+// Keyed read at any position.
+void GETCLIPPEDHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                        WORD key);
+
+// ---- BRIGHT: T := min(max, T + max(0, S - d)) per channel ---------------------------------------
+void PUTBRIGHTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                     SHORTINT dr, SHORTINT dg, SHORTINT db);
+void PUTBRIGHTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                            LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db);
+void PUTBRIGHTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                       SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
+void PUTBRIGHTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                              LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key);
+
+// ---- MIXED: T := (T + S) div 2 per channel ------------------------------------------------------
+void PUTMIXEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+void PUTMIXEDCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                           LONGINT y);
+void PUTMIXEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      WORD key);
+void PUTMIXEDCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, WORD key);
+
+// ---- TRANS: T := min(max, max(0, T - d) + S) per channel ----------------------------------------
+void PUTTRANSSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                    BYTE dr, BYTE dg, BYTE db);
+void PUTTRANSCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                           BYTE dr, BYTE dg, BYTE db);
+void PUTTRANSHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      BYTE dr, BYTE dg, BYTE db, WORD key);
+void PUTTRANSCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, BYTE dr, BYTE dg, BYTE db, WORD key);
+
+// ---- ALPHA: T := min(max, T + S) per channel ----------------------------------------------------
+void PUTALPHASPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y);
+void PUTALPHACLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                           LONGINT y);
+void PUTALPHAHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
+                      WORD key);
+void PUTALPHACLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
+                             LONGINT y, WORD key);
+
+// ---- brightness in place (the buffer as a flat run of SIZE / 2 pixels) --------------------------
+// C := clamp(C + d, 0, max) per channel.
+void ADJUSTSPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db);
+// The same, pixels equal to the key untouched.
+void ADJUSTSPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db,
+                              WORD key);
+// C := min(C + d, max) per channel.
+void INCREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
+void INCREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
+// C := max(C - d, 0) per channel.
+void DECREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db);
+void DECREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key);
+
+// ---- fades --------------------------------------------------------------------------------------
+// One step of changed towards goal: red and blue by 1, green by 2, never past the goal.
+void FADESPRITE(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal);
+// One step with the given per-channel step sizes, never past the goal.
+void FADESPRITEVAR(VIRTUALWINDOW& changed, const VIRTUALWINDOW& goal, BYTE sr, BYTE sg, BYTE sb);
+
+// ---- whole-sprite copies and geometry -----------------------------------------------------------
+// ------------------------------------------------------------ Nearest-neighbour resampling of the
+// source onto the whole destination (16-bit fractions).
+void SCALESPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Copies the source's pixel bytes into the destination's buffer; the record is not changed.
+void COPYSPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Destination (x, y) := source (W - 1 - x, H - 1 - y).
+void ROTATE_SPRITE180(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination);
+// Draws the source scaled to a side x side square, turned by angle degrees (counter-clockwise on
+// the screen) about (x, y); spare has no effect.
+void ROTATE_SCALE_SPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
+                         LONGINT y, LONGINT side, LONGINT spare, LONGINT angle);
+// The same, source pixels equal to the key not drawn.
+void ROTATE_SCALE_SPRITEHC(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
+                           LONGINT y, LONGINT side, LONGINT spare, LONGINT angle, WORD key);
+
+// ---- helpers shared by the unit's source files --------------------------------------------------
+namespace detail {
+// The part of a window the routines may touch: whole rows that lie inside its SIZE bytes.
+struct pixel_rows {
+  WORD* data = nullptr;
+  LONGINT width = 0;
+  LONGINT height = 0;
+};
+// Usable rows of a window; empty without a buffer or with a width or height below 1.
+pixel_rows rows_of(const VIRTUALWINDOW& vw);
+// Pixels of the window's buffer taken as a flat run (SIZE div 2); 0 without a buffer.
+std::size_t flat_pixels(const VIRTUALWINDOW& vw);
+// True when the two runs of pixels share memory.
+bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t b_count);
+
+// The rules work on red shifted down to 0..31, and on green and blue where they lie in the
+// pixel (green as 0..63 times 32): the sums of two green fields still fit in 16 bits, so green
+// and blue need no shifts at all. Every step stays exact integer arithmetic per channel.
+constexpr WORD red_of(WORD p) {
+  return static_cast<WORD>(p >> 11);
+}
+constexpr WORD green_field(WORD p) {
+  return static_cast<WORD>(p & 0x07E0);
+}
+constexpr WORD blue_of(WORD p) {
+  return static_cast<WORD>(p & 0x001F);
+}
+constexpr WORD join(WORD r, WORD g_field, WORD b) {
+  return static_cast<WORD>((r << 11) | g_field | b);
+}
+inline constexpr WORD red_max = 31, green_field_max = 0x07E0, blue_max = 31;
+// Unsigned 16-bit minimum, maximum and subtraction floored at zero, written the way each build
+// of the loops compiles best: AVX2 has unsigned vector minimum and maximum; the x86-64 baseline
+// lacks the minimum, which the saturating subtraction gives in two steps.
+struct wide_ops {
+  static WORD min(WORD a, WORD b) { return a < b ? a : b; }
+  static WORD max(WORD a, WORD b) { return a > b ? a : b; }
+  static WORD minus(WORD a, WORD b) { return static_cast<WORD>(max(a, b) - b); }
+};
+struct baseline_ops {
+  static WORD max(WORD a, WORD b) { return a > b ? a : b; }
+  static WORD minus(WORD a, WORD b) { return static_cast<WORD>(max(a, b) - b); }
+  static WORD min(WORD a, WORD b) {
+    return static_cast<WORD>(a - (a > b ? static_cast<WORD>(a - b) : WORD{0}));
+  }
+};
+
+// A delta beyond the channel's range acts like the range's end: every channel value is
+// already within 0..max, so the clamps of the rules give the same result.
+constexpr WORD limit(int d, int max) {
+  return static_cast<WORD>(std::clamp(d, 0, max));
+}
+
+// The pixel loops are built twice: for AVX2 and for the x86-64 baseline. The widest build the
+// processor runs is taken at start; tests select each in turn to hold both to the same rules.
+enum class loop_build { widest, baseline };
+void select_loop_build(loop_build build);
+// True while the AVX2 build of the loops runs.
+bool wide_loops();
+
+#if defined(__x86_64__) || defined(__i386__)
+template <class Loop, class... Args>
+[[gnu::target("avx2")]] void run_wide(Args... args) {
+  Loop::template run<wide_ops>(args...);
+}
+#endif
+template <class Loop, class... Args>
+void run_baseline(Args... args) {
+  Loop::template run<baseline_ops>(args...);
+}
+// Runs Loop::run<Ops> (an always-inline loop) in the selected build.
+template <class Loop, class... Args>
+void run_loop(Args... args) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (wide_loops()) return run_wide<Loop>(args...);
+#endif
+  run_baseline<Loop>(args...);
+}
+}  // namespace detail
+
+}  // namespace orla_sprites
