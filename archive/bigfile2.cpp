@@ -21,6 +21,8 @@ bool input_file::open(const std::string& name) {
   if (name.empty() || !std::filesystem::is_regular_file(name, ec)) return false;
   // changed: opened for reading only, so that a write-protected archive or picture still loads
   file_ = std::fopen(name.c_str(), "rb");
+  // unbuffered: every read sees the file as it is now, and large reads go straight to the target
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;
 }
 
