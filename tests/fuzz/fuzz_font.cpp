@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // the first bytes choose the size, the place and the text
   const auto byte = [&](std::size_t i) { return i < size ? data[i] : std::uint8_t{0}; };
   orla_text::SETTEXTSIZE(static_cast<orla::WORD>(byte(0) % 12));
-  const orla::LONGINT x = static_cast<orla::SHORTINT>(byte(1)), y = static_cast<orla::SHORTINT>(byte(2));
+  const orla::LONGINT x = static_cast<orla::SHORTINT>(byte(1)),
+                      y = static_cast<orla::SHORTINT>(byte(2));
   const std::string text(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 12));
   orla_text::OUTTEXTXY(vw, x, y, 31, 63, 31, text);
   orla_text::TEXTATXY2(vw, x * 3, y, 12, 40, 5, text);
