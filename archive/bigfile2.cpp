@@ -312,7 +312,7 @@ BYTE READBIG(BYTE BIGHANDLE, WORD HANDLE, void* P, LONGINT COUNT) {
 
 BYTE SEEKBIG(BYTE, WORD HANDLE, LONGINT POS) {
   if (!handle_in_use(HANDLE)) return BIG_BADHANDLE;
-  // changed: POS is an absolute position within the member (0..size); the original added it
+  // changed: POS is an absolute position within the member (0..size); it used to be added
   // to the current position after testing it alone, which could move outside the member
   if (POS < 0 || POS > VFILESIZE[HANDLE]) return BIG_SEEKRANGE;
   VFILEPOS[HANDLE] = POS;

@@ -105,6 +105,10 @@ TEST(SpriteFileDeathTest, WriteFailuresLeaveTheOldFile) {
               box_regex("I/O ERROR", write_text + "\r\rFile : locked.vex"));
   EXPECT_EXIT(SAVE_SPRITE("no/such.vex", vw), testing::ExitedWithCode(1),
               box_regex("I/O ERROR", write_text + "\r\rFile : no/such.vex"));
+  VIRTUALWINDOW no_pixels;
+  orla::CALCULATEVW(no_pixels, 2, 2);
+  EXPECT_EXIT(SAVE_SPRITE("new.vex", no_pixels), testing::ExitedWithCode(1),
+              box_regex("INTERNAL ERROR", "Following sprite cannot be saved : new.vex"));
   headless::set_yes_no_answer(win32::IDNO);
   EXPECT_EQ(fixtures::read_file("locked.vex"), old);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
