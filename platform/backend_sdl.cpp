@@ -573,6 +573,18 @@ void backend_show_window(HWND window, bool visible, bool minimized) {
     SDL_HideWindow(s.window);
     return;
   }
+  if (!s.managed) {
+    // without a window manager nothing minimises a window, and a window covering the screen
+    // would hide the message boxes shown meanwhile: minimised means hidden then
+    if (minimized) {
+      SDL_HideWindow(s.window);
+    } else {
+      SDL_ShowWindow(s.window);
+      SDL_RaiseWindow(s.window);
+      redraw();
+    }
+    return;
+  }
   SDL_ShowWindow(s.window);
   const bool now_minimized = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_MINIMIZED) != 0;
   if (minimized && !now_minimized) SDL_MinimizeWindow(s.window);

@@ -1,6 +1,12 @@
-// e2e tests: compares a screenshot (raw 8-bit RGB) with a known frame in RGB565 terms.
+// e2e tests: compares a screenshot (raw 8-bit RGB) with a known frame in RGB565 terms, and finds
+// top-level windows by title (also the message boxes, which xdotool does not list).
 // Usage: orla_e2e_check <shot.rgb> <width> <height> <pattern> <exact|near>
-// Prints "viewport x y w h" for the picture found on the screen; exit 0 when it matches.
+//          prints "viewport x y w h" for the picture found on the screen; exit 0 when it matches
+//        orla_e2e_check window <title>
+//          prints "<id> <viewable|hidden>" for each top-level window of that title
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +23,37 @@ struct rgb {
   int r, g, b;
 };
 
+int find_windows(const std::string& title) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    std::fprintf(stderr, "no X display\n");
+    return 2;
+  }
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+  int found = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    XTextProperty name;
+    if (!XGetWMName(display, children[i], &name)) continue;
+    const std::string text(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+    if (text != title) continue;
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, children[i], &attributes);
+    std::printf("0x%lx %s\n", children[i],
+                attributes.map_state == IsViewable ? "viewable" : "hidden");
+    ++found;
+  }
+  if (children) XFree(children);
+  XCloseDisplay(display);
+  return found ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "window") return find_windows(argv[2]);
   if (argc != 6) {
     std::fprintf(stderr, "usage: %s <shot.rgb> <width> <height> <pattern> <exact|near>\n", argv[0]);
     return 2;

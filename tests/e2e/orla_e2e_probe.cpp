@@ -1,5 +1,6 @@
 // e2e tests: a small program on the real window layer that presents known frames and reports
-// on standard output what input it received. Keys 1 and 2 choose the frame, Escape ends.
+// on standard output what input it received. Keys 1 and 2 choose the frame, Y asks whether the
+// probe's own file may be overwritten (a yes/no box), Escape ends.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
 
   bool left = false, right = false;
   bool key_was_down[3] = {};
+  bool ask_was_down = false;
   while (APPLICATIONRUNNING) {
     GETALLMESSAGES();
     HANDLEMINIMIZED();
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
     if (M_R && !right) say("rpress %d %d\n", M_X, M_Y);
     left = M_L;
     right = M_R;
+    if (KTASTE['Y'] && !ask_was_down) say("overwrite %d\n", FILEOVERWRITE(argv[0]) ? 1 : 0);
+    ask_was_down = KTASTE['Y'];
     int wanted = pattern;
     for (int k = 1; k <= 2; ++k) {
       const bool down = KTASTE['0' + k];

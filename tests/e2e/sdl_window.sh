@@ -2,7 +2,8 @@
 # End-to-end test of the SDL window under Xvfb: the probe program presents known frames; the
 # screenshots must show them exactly (in RGB565 terms), scaled with the aspect kept, and clicks at
 # known screen positions must arrive as the right frame coordinates, fullscreen and in windows
-# of several sizes. Exit 77 (skipped) only when xvfb-run is missing.
+# of several sizes; real yes/no boxes answer, with the window out of their way meanwhile.
+# Exit 77 (skipped) only when xvfb-run is missing.
 # Usage: sdl_window.sh <orla_e2e_probe> <orla_e2e_check>
 set -euo pipefail
 
@@ -146,6 +147,30 @@ click_through_viewport() {
     fail "the window ($X, $Y, $WIDTH x $HEIGHT) does not fit on the screen"
 }
 
+answers=0
+# Asks the probe for a yes/no box, answers it with key $1 and expects the answer $2; the window
+# must make way for the box and come back afterwards.
+answer_box() {
+  local box= state
+  xdotool keydown y
+  sleep 0.1
+  xdotool keyup y
+  for _ in $(seq 1 100); do
+    box=$("$check" window MESSAGE | awk '$2 == "viewable" {print $1}' | head -1)
+    [ -n "$box" ] && break
+    sleep 0.05
+  done
+  [ -n "$box" ] || fail "no message box"
+  state=$("$check" window "orla e2e probe" | awk '{print $2}')
+  [ "$state" = hidden ] || fail "the window still covers the screen while the box shows ($state)"
+  xdotool windowfocus "$box"
+  xdotool key "$1"
+  answers=$((answers + 1))
+  wait_for '^overwrite ' "$answers"
+  [ "$(grep '^overwrite ' "$work/out" | tail -1)" = "overwrite $2" ] ||
+    fail "the box answered with $1 did not give $2"
+}
+
 # Gives the window the size $1 x $2 at ($3, $4) and puts the pointer into it.
 resize_window() {
   xdotool windowsize "$window" "$1" "$2"
@@ -166,6 +191,12 @@ check_screen 1 exact 0 0 "$screen_w" "$screen_h"
 show_pattern 2
 check_screen 2 exact 0 0 "$screen_w" "$screen_h"
 click_through_viewport 0
+
+echo "message boxes: Return answers Yes, Escape No"
+answer_box Return 1
+answer_box Escape 0
+xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
+check_screen 2 exact 0 0 "$screen_w" "$screen_h"
 
 echo "a window of the frame's size"
 xdotool key F11
