@@ -1,6 +1,7 @@
 // e2e tests: a small program on the real window layer that presents known frames and reports
 // on standard output what input it received. Keys 1 and 2 choose the frame, Y asks whether the
-// probe's own file may be overwritten (a yes/no box), Escape ends.
+// probe's own file may be overwritten (a yes/no box), Escape ends. With the argument "trace"
+// it also reports every mouse move.
 #include <chrono>
 #include <cstdio>
 #include <string>

@@ -218,8 +218,8 @@ resize_window 1000 700 100 100
 check_screen 1 near 100 100 1000 700
 click_through_viewport 1
 
-echo "back to fullscreen"
-xdotool key F11
+echo "back to fullscreen with Alt+Enter"
+xdotool key alt+Return
 check_screen 1 exact 0 0 "$screen_w" "$screen_h"
 
 echo "Alt+F4 closes the window; the probe ends cleanly"
