@@ -1,12 +1,21 @@
-// platform: the headless backend: no window system; boxes, clock and frames are observable.
+// platform: the headless backend: no window system; boxes, clock, windows and frames are
+// observable, and input is injected by the caller.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "backend.hpp"
 #include "headless.hpp"
 
 namespace {
+
+struct window_state {
+  std::string title;
+  bool visible = false;
+  bool minimized = false;
+};
 
 struct headless_state {
   std::vector<headless::shown_box> boxes;
@@ -15,8 +24,13 @@ struct headless_state {
   bool cursor = true;
   bool restored = true;
   std::vector<win32::DEVMODE> modes{{32, 1024, 768, 60}, {16, 800, 600, 60}};
+  int desktop_width = 1024, desktop_height = 768;
   win32::DEVMODE current{};
   bool changed = false;
+  std::map<win32::HWND, window_state> windows;
+  std::multiset<std::string> failing_calls;
+  std::vector<win32::WPARAM> system_commands;
+  std::function<void()> idle_hook;
   bool open = false;
   int width = 0, height = 0;
   std::uint64_t frames = 0;
@@ -32,8 +46,8 @@ headless_state& state() {
 
 win32::DWORD real_clock() {
   static const auto start = std::chrono::steady_clock::now();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start)
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                  start)
                 .count();
   return static_cast<win32::DWORD>(ms);
 }
@@ -53,11 +67,47 @@ int backend_message_box(const std::string& caption, const std::string& text, win
   return (type & 0xF) == win32::MB_YESNO ? state().yes_no_answer : win32::IDOK;
 }
 
-win32::DWORD backend_tick_count() { return state().clock ? state().clock() : real_clock(); }
+win32::DWORD backend_tick_count() {
+  return state().clock ? state().clock() : real_clock();
+}
 
-void backend_cursor_visible(bool visible) { state().cursor = visible; }
+void backend_cursor_visible(bool visible) {
+  state().cursor = visible;
+}
 
-void backend_show_window(bool restored) { state().restored = restored; }
+bool backend_create_window(const window_description& window) {
+  state().windows[window.handle] = {window.title, window.visible, false};
+  return true;
+}
+
+void backend_destroy_window(win32::HWND window) {
+  state().windows.erase(window);
+}
+
+void backend_show_window(win32::HWND window, bool visible, bool minimized) {
+  auto& w = state().windows[window];
+  w.visible = visible;
+  w.minimized = minimized;
+  state().restored = !minimized;
+}
+
+void backend_move_window(win32::HWND, const win32::RECT&) {}
+
+void backend_pump() {}
+
+void backend_idle() {
+  if (state().idle_hook) state().idle_hook();
+}
+
+void backend_system_command(win32::HWND, win32::WPARAM command) {
+  state().system_commands.push_back(command);
+}
+
+void backend_screen_size(int& width, int& height) {
+  const auto& s = state();
+  width = s.changed ? static_cast<int>(s.current.dmPelsWidth) : s.desktop_width;
+  height = s.changed ? static_cast<int>(s.current.dmPelsHeight) : s.desktop_height;
+}
 
 bool backend_display_mode(win32::DWORD index, win32::DEVMODE& mode) {
   if (index >= state().modes.size()) return false;
@@ -68,6 +118,14 @@ bool backend_display_mode(win32::DWORD index, win32::DEVMODE& mode) {
 bool backend_change_display_mode(const win32::DEVMODE* mode) {
   state().current = mode ? *mode : win32::DEVMODE{};
   state().changed = mode != nullptr;
+  return true;
+}
+
+bool backend_call_fails(const char* call) {
+  auto& failing = state().failing_calls;
+  auto it = failing.find(call);
+  if (it == failing.end()) return false;
+  failing.erase(it);
   return true;
 }
 
@@ -88,27 +146,122 @@ void backend_present(const void* pixels) {
   if (s.keep_all) s.all.push_back(s.last);
 }
 
-void backend_present_close() { state().open = false; }
+void backend_present_close() {
+  state().open = false;
+}
 
 }  // namespace platform::detail
 
 namespace headless {
 
-const std::vector<shown_box>& message_boxes() { return state().boxes; }
-void clear_message_boxes() { state().boxes.clear(); }
-void set_yes_no_answer(int answer) { state().yes_no_answer = answer; }
-void set_clock(std::function<win32::DWORD()> clock) { state().clock = std::move(clock); }
-bool cursor_visible() { return state().cursor; }
-bool window_restored() { return state().restored; }
-void set_display_modes(std::vector<win32::DEVMODE> modes) { state().modes = std::move(modes); }
-const win32::DEVMODE& current_display_mode() { return state().current; }
-bool display_mode_changed() { return state().changed; }
-bool presenter_open() { return state().open; }
-int presenter_width() { return state().width; }
-int presenter_height() { return state().height; }
-std::uint64_t frames_presented() { return state().frames; }
-const std::vector<std::uint16_t>& last_frame() { return state().last; }
-void keep_presented_frames(bool keep) { state().keep_all = keep; }
-const std::vector<std::vector<std::uint16_t>>& presented_frames() { return state().all; }
+const std::vector<shown_box>& message_boxes() {
+  return state().boxes;
+}
+void clear_message_boxes() {
+  state().boxes.clear();
+}
+void set_yes_no_answer(int answer) {
+  state().yes_no_answer = answer;
+}
+void set_clock(std::function<win32::DWORD()> clock) {
+  state().clock = std::move(clock);
+}
+bool cursor_visible() {
+  return state().cursor;
+}
+
+void set_display_modes(std::vector<win32::DEVMODE> modes) {
+  state().modes = std::move(modes);
+}
+void set_desktop_size(int width, int height) {
+  state().desktop_width = width;
+  state().desktop_height = height;
+}
+const win32::DEVMODE& current_display_mode() {
+  return state().current;
+}
+bool display_mode_changed() {
+  return state().changed;
+}
+
+void reset_window_system() {
+  platform::detail::reset_window_system();
+  platform::detail::clear_program_arguments();
+  auto& s = state();
+  s.windows.clear();
+  s.failing_calls.clear();
+  s.system_commands.clear();
+  s.idle_hook = nullptr;
+  s.restored = true;
+}
+win32::HWND top_window() {
+  return platform::detail::top_window();
+}
+bool window_restored() {
+  return state().restored;
+}
+bool window_visible(win32::HWND window) {
+  auto it = state().windows.find(window);
+  return it != state().windows.end() && it->second.visible;
+}
+std::string window_title(win32::HWND window) {
+  auto it = state().windows.find(window);
+  return it == state().windows.end() ? std::string() : it->second.title;
+}
+bool add_foreign_window(win32::HWND window, const win32::RECT& screen_rect) {
+  return platform::detail::add_foreign_window(window, screen_rect);
+}
+void fail_next_call(const std::string& call) {
+  state().failing_calls.insert(call);
+}
+const std::vector<win32::WPARAM>& system_commands() {
+  return state().system_commands;
+}
+void set_program_arguments(std::vector<std::string> arguments) {
+  platform::detail::set_program_arguments(std::move(arguments));
+}
+void set_idle_hook(std::function<void()> hook) {
+  state().idle_hook = std::move(hook);
+}
+
+void post_message(win32::UINT message, win32::WPARAM wParam, win32::LPARAM lParam) {
+  platform::detail::post_message(platform::detail::top_window(), message, wParam, lParam);
+}
+void mouse_move(int x, int y, win32::WPARAM buttons) {
+  post_message(win32::WM_MOUSEMOVE, buttons,
+               win32::MAKELPARAM(static_cast<win32::WORD>(x), static_cast<win32::WORD>(y)));
+}
+void key(win32::WORD virtual_key, bool down) {
+  post_message(down ? win32::WM_KEYDOWN : win32::WM_KEYUP, virtual_key,
+               down ? 1 : (1 | win32::KF_REPEAT_BIT | (win32::LPARAM{1} << 31)));
+}
+void activate(bool minimized) {
+  platform::detail::window_state_changed(platform::detail::top_window(), minimized, !minimized);
+}
+void close() {
+  post_message(win32::WM_CLOSE);
+}
+
+bool presenter_open() {
+  return state().open;
+}
+int presenter_width() {
+  return state().width;
+}
+int presenter_height() {
+  return state().height;
+}
+std::uint64_t frames_presented() {
+  return state().frames;
+}
+const std::vector<std::uint16_t>& last_frame() {
+  return state().last;
+}
+void keep_presented_frames(bool keep) {
+  state().keep_all = keep;
+}
+const std::vector<std::vector<std::uint16_t>>& presented_frames() {
+  return state().all;
+}
 
 }  // namespace headless

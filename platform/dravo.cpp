@@ -7,14 +7,15 @@ namespace dravo {
 
 win32::BOOL GetDefaultDirectDraw(win32::HWND window, std::int32_t width, std::int32_t height) {
   if (width <= 0 || height <= 0) return win32::FALSE;
-  return platform::detail::backend_present_open(window, width, height) ? win32::TRUE
-                                                                        : win32::FALSE;
+  return platform::detail::backend_present_open(window, width, height) ? win32::TRUE : win32::FALSE;
 }
 
 void DirectDrawBlit(const void* pixels) {
   if (pixels != nullptr) platform::detail::backend_present(pixels);
 }
 
-void CloseDirectDraw() { platform::detail::backend_present_close(); }
+void CloseDirectDraw() {
+  platform::detail::backend_present_close();
+}
 
 }  // namespace dravo

@@ -1,0 +1,229 @@
+// Tests of the Win32 subset shared by the backends: classes, windows, the queue, the default
+// window procedure, the cursor counter and the presenter, on the headless backend.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dravo.hpp"
+#include "headless.hpp"
+#include "win32.hpp"
+
+using namespace win32;
+
+namespace {
+
+struct seen {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+};
+std::vector<seen> seen_messages;
+bool refuse_creation = false;
+
+LRESULT recording_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  seen_messages.push_back({window, message, wParam});
+  if (message == WM_CREATE && refuse_creation) return -1;
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+std::vector<UINT> messages_of(HWND window) {
+  std::vector<UINT> result;
+  for (const seen& s : seen_messages)
+    if (s.window == window) result.push_back(s.message);
+  return result;
+}
+
+class Win32 : public testing::Test {
+ protected:
+  void SetUp() override {
+    headless::reset_window_system();
+    seen_messages.clear();
+    refuse_creation = false;
+    WNDCLASS wc;
+    wc.lpfnWndProc = recording_procedure;
+    wc.lpszClassName = "recorder";
+    ASSERT_NE(RegisterClass(&wc), 0);
+  }
+  void TearDown() override { headless::reset_window_system(); }
+
+  HWND create(DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = 0, int w = 100, int h = 50) {
+    return CreateWindowEx(0, "recorder", "t", style, 10, 20, w, h, parent, 0,
+                          GetModuleHandle(nullptr), nullptr);
+  }
+};
+
+}  // namespace
+
+TEST_F(Win32, ClassesNeedAProcedureAndAFreeName) {
+  WNDCLASS wc;
+  wc.lpszClassName = "no procedure";
+  EXPECT_EQ(RegisterClass(&wc), 0);
+  wc.lpfnWndProc = recording_procedure;
+  wc.lpszClassName = "";
+  EXPECT_EQ(RegisterClass(&wc), 0);
+  wc.lpszClassName = "RECORDER";  // class names ignore case
+  EXPECT_EQ(RegisterClass(&wc), 0);
+  EXPECT_EQ(RegisterClass(nullptr), 0);
+  EXPECT_EQ(CreateWindowEx(0, "unknown", "t", 0, 0, 0, 1, 1, 0, 0, 0, nullptr), 0u);
+}
+
+TEST_F(Win32, CreationSendsWmCreateBeforeReturningAndMayBeRefused) {
+  const HWND h = create();
+  ASSERT_NE(h, 0u);
+  const std::vector<UINT> expected = {WM_CREATE, WM_ACTIVATE};
+  EXPECT_EQ(messages_of(h), expected) << "created, then activated as it is shown";
+  EXPECT_TRUE(headless::window_visible(h));
+
+  refuse_creation = true;
+  seen_messages.clear();
+  EXPECT_EQ(create(), 0u);
+  ASSERT_EQ(seen_messages.size(), 2u);
+  EXPECT_EQ(seen_messages[1].message, WM_DESTROY);
+  EXPECT_FALSE(IsWindow(seen_messages[0].window));
+  refuse_creation = false;
+
+  EXPECT_EQ(create(WS_CHILD | WS_VISIBLE, 0), 0u) << "a child needs a parent";
+  EXPECT_EQ(create(WS_POPUP, 0x7777), 0u) << "an owner that is no window";
+}
+
+TEST_F(Win32, DefaultSizeIsTheScreenInTheCurrentMode) {
+  RECT r;
+  HWND h = CreateWindowEx(0, "recorder", "t", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0,
+                          nullptr);
+  ASSERT_TRUE(GetWindowRect(h, &r));
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(r.right, 1024);
+
+  DEVMODE mode{16, 800, 600, 60};
+  ASSERT_EQ(ChangeDisplaySettings(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+  h = CreateWindowEx(0, "recorder", "t", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0,
+                     nullptr);
+  ASSERT_TRUE(GetClientRect(h, &r));
+  EXPECT_EQ(r.right, 800);
+  EXPECT_EQ(r.bottom, 600);
+  ChangeDisplaySettings(nullptr, 0);
+}
+
+TEST_F(Win32, DestroyTakesChildrenTheirMessagesAndContexts) {
+  const HWND parent = create();
+  const HWND child = create(WS_CHILD | WS_VISIBLE, parent, 30, 30);
+  ASSERT_NE(child, 0u);
+  RECT r;
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r.left, 20) << "a child is placed in its parent's client area";
+  EXPECT_EQ(r.top, 40);
+  const HDC dc = GetDC(parent);
+  ASSERT_NE(dc, 0u);
+  EXPECT_EQ(ReleaseDC(child, dc), 0) << "only with the window it came from";
+  PostMessage(child, WM_KEYDOWN, 'A', 0);
+  PostMessage(0, WM_NULL, 0, 0);  // a message for no window stays
+
+  seen_messages.clear();
+  EXPECT_TRUE(DestroyWindow(parent));
+  ASSERT_EQ(seen_messages.size(), 2u);
+  EXPECT_EQ(seen_messages[0].window, parent);
+  EXPECT_EQ(seen_messages[0].message, WM_DESTROY);
+  EXPECT_EQ(seen_messages[1].window, child);
+  EXPECT_FALSE(IsWindow(parent));
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_FALSE(DestroyWindow(parent));
+  EXPECT_EQ(ReleaseDC(parent, dc), 0);
+
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_NULL);
+  EXPECT_FALSE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+}
+
+TEST_F(Win32, QueueOrderFiltersQuitAndPaint) {
+  const HWND a = create();
+  const HWND b = create();
+  MSG m;
+  while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) {
+  }  // the first paints of a and b
+
+  PostMessage(a, WM_KEYDOWN, 1, 0);
+  PostMessage(b, WM_MOUSEMOVE, 2, 0);
+  PostMessage(a, WM_LBUTTONDOWN, 3, 0);
+  PostQuitMessage(7);
+  MoveWindow(b, 0, 0, 10, 10, TRUE);  // needs painting again
+
+  ASSERT_TRUE(PeekMessage(&m, b, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(m.message, WM_MOUSEMOVE);
+  ASSERT_TRUE(PeekMessage(&m, 0, WM_MOUSEMOVE, WM_RBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_MOUSEMOVE) << "the first in the range, not the first in the queue";
+  ASSERT_TRUE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_KEYDOWN);
+  ASSERT_TRUE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_LBUTTONDOWN);
+  ASSERT_TRUE(PeekMessage(&m, b, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT) << "quit passes every filter";
+  EXPECT_EQ(m.wParam, 7u);
+  ASSERT_TRUE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_PAINT);
+  EXPECT_EQ(m.hwnd, b);
+  EXPECT_FALSE(PeekMessage(&m, 0, 0, 0, PM_REMOVE)) << "painted once, quit taken once";
+}
+
+TEST_F(Win32, DefaultProcedureClosesMinimisesAndRestores) {
+  const HWND h = create();
+  seen_messages.clear();
+  DefWindowProc(h, WM_SYSKEYDOWN, VK_F4, 0);  // F4 without Alt does nothing
+  EXPECT_TRUE(IsWindow(h));
+
+  DefWindowProc(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(headless::window_restored());
+  ASSERT_FALSE(seen_messages.empty());
+  EXPECT_EQ(seen_messages.back().message, WM_ACTIVATE);
+  EXPECT_NE(HIWORD(seen_messages.back().wParam), 0) << "the high word says minimised";
+  DefWindowProc(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(headless::window_restored());
+  EXPECT_EQ(HIWORD(seen_messages.back().wParam), 0);
+  EXPECT_EQ(LOWORD(seen_messages.back().wParam), WA_ACTIVE);
+
+  DefWindowProc(h, WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN_BIT);
+  EXPECT_FALSE(IsWindow(h));
+  const std::vector<UINT> all = messages_of(h);
+  ASSERT_GE(all.size(), 3u);
+  const std::vector<UINT> closing = {WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY};
+  EXPECT_EQ(std::vector<UINT>(all.end() - 3, all.end()), closing);
+}
+
+TEST_F(Win32, CursorDisplayCounter) {
+  const int start = ShowCursor(TRUE) - 1;
+  ShowCursor(FALSE);
+  EXPECT_EQ(ShowCursor(FALSE), start - 1);
+  EXPECT_EQ(headless::cursor_visible(), start - 1 >= 0);
+  EXPECT_EQ(ShowCursor(FALSE), start - 2);
+  EXPECT_FALSE(headless::cursor_visible());
+  ShowCursor(TRUE);
+  EXPECT_EQ(ShowCursor(TRUE), start);
+  EXPECT_EQ(headless::cursor_visible(), start >= 0);
+}
+
+TEST_F(Win32, CommandLineComesFromTheProcess) {
+  std::vector<std::string> expected = testing::internal::GetArgvs();
+  expected.erase(expected.begin());
+  EXPECT_EQ(platform::program_arguments(), expected);
+  headless::set_program_arguments({"/s"});
+  EXPECT_EQ(platform::program_arguments(), std::vector<std::string>{"/s"});
+}
+
+TEST(Presenter, CopiesEachFrameCompletely) {
+  EXPECT_EQ(dravo::GetDefaultDirectDraw(0, 0, 600), FALSE);
+  ASSERT_EQ(dravo::GetDefaultDirectDraw(0, 4, 2), TRUE);
+  std::vector<std::uint16_t> frame = {1, 2, 3, 4, 5, 6, 7, 0xFFFF};
+  const auto before = headless::frames_presented();
+  dravo::DirectDrawBlit(frame.data());
+  frame[7] = 0;  // the caller writes again at once
+  EXPECT_EQ(headless::last_frame().back(), 0xFFFF);
+  dravo::DirectDrawBlit(nullptr);
+  EXPECT_EQ(headless::frames_presented(), before + 1);
+  dravo::CloseDirectDraw();
+  dravo::CloseDirectDraw();
+  dravo::DirectDrawBlit(frame.data());
+  EXPECT_EQ(headless::frames_presented(), before + 1) << "nothing after closing";
+  EXPECT_FALSE(headless::presenter_open());
+}
