@@ -436,3 +436,40 @@ void PONTVILAGOSIT();
 void PONTMOZGAT();
 
 }  // namespace vexel
+
+namespace vexel {
+
+// =============================================================================================
+// Buttons, frame loop, intro and fade-out.
+// =============================================================================================
+
+// Draws button n's highlights into RESULT and takes a chapter selection.
+void GOMBKIRAK(BYTE n);
+// Draws the figure into the scene layer, handles dragging, composes the frame, draws the buttons
+// and tests the help button.
+void ELEMEK_KIRAJZOLASA();
+// The start-up sequence: calibration, tables, window, display, font, pictures, buffers.
+void INIT_VEXEL();
+// The release sequence: every window, the display, the leak check, the window side.
+void MEMORIA_FELSZABADITAS();
+// Busy-waits at least ms milliseconds of the tick counter.
+void KESLELTET(WORD ms);
+// The title picture circling on a white screen until a press or seven seconds.
+void INTRO();
+// Darkens the last frame to black in 32 steps.
+void LAMPALE();
+// One pass of the frame loop (a normal frame or a help frame), presented.
+void FRAME();
+// The whole program: start-up, intro, frame loop, fade-out, release. Returns the exit code.
+int VEXEL_MAIN();
+
+namespace detail {
+// Copies the backdrop into the frame and clears the scene layer.
+void copy_backdrop_and_clear_layer();
+// Loads "menu.vex" as the backdrop, at the screen's size.
+void load_backdrop();
+// The loop goes on: the window exists and the exit button was not freshly clicked.
+bool frame_loop_goes_on();
+}  // namespace detail
+
+}  // namespace vexel

@@ -1,6 +1,8 @@
 // orla_text: text in two fixed-pitch bitmap fonts (8 x 8 and 8 x 16) with a text cursor each.
 #include "orla_text.hpp"
 
+#include "orla_2d.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -67,8 +69,8 @@ void draw_text(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD r, WORD g, WORD b,
         const std::int64_t x1 = std::min<std::int64_t>(left + s - 1, right);
         for (std::int64_t py = y0; py <= y1; ++py)
           for (std::int64_t px = x0; px <= x1; ++px)
-            detail::put_clipped_pixel(vw, static_cast<LONGINT>(px), static_cast<LONGINT>(py), r, g,
-                                      b);
+            orla_2d::PUTCLIPPEDPIXEL(vw, static_cast<LONGINT>(px), static_cast<LONGINT>(py), r, g,
+                                     b);
       }
     }
   }
@@ -90,13 +92,6 @@ constexpr int outline_offsets[4][2] = {{-1, 0}, {0, -1}, {1, 0}, {0, 1}};
 }  // namespace
 
 namespace detail {
-
-void put_clipped_pixel(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD r, WORD g, WORD b) {
-  if (static_cast<orla::DWORD>(x) <= static_cast<orla::DWORD>(vw.BREITEMINUS1) &&
-      static_cast<orla::DWORD>(y) <= static_cast<orla::DWORD>(vw.HOEHEMINUS1))
-    vw.DATA[static_cast<std::size_t>(y) * static_cast<std::size_t>(vw.BREITE) +
-            static_cast<std::size_t>(x)] = orla::PACK(r, g, b);
-}
 
 outcome try_load_fonts(const std::string& name) {
   void* block = nullptr;

@@ -61,9 +61,6 @@ inline constexpr int tall_last = 122;
 orla_files::detail::outcome try_load_fonts(const std::string& name);
 orla_files::detail::outcome try_bigload_fonts(const std::string& archive);
 
-// Writes one pixel when (x, y) lies in the window (compared unsigned, so negatives are outside).
-void put_clipped_pixel(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD r, WORD g, WORD b);
-
 }  // namespace detail
 
 }  // namespace orla_text

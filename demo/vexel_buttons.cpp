@@ -1,0 +1,73 @@
+// vexel: the button highlights of the control panel and the chapter selection.
+#include "orla_sprites.hpp"
+#include "orla_win32.hpp"
+#include "vexel.hpp"
+
+namespace vexel {
+
+namespace {
+
+constexpr BYTE first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
+constexpr BYTE first_animation_button = 12, slider = 16;
+
+// Lays a translucent highlight: the frame under the rectangle is lowered by the levels, then
+// the colour of the 2 x 2 window is added.
+void tint(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width, LONGINT height,
+          BYTE lr, BYTE lg, BYTE lb) {
+  if (width <= 0 || height <= 0) return;
+  orla::INIT_VW(GOMBKERET, width, height, true);
+  orla_sprites::SCALESPRITE(colour, GOMBKERET);
+  // the slider's bars can reach above the panel when the pointer is high: clip to the frame
+  orla_sprites::PUTTRANSCLIPPEDSPRITE(RESULT, GOMBKERET, x, y, lr, lg, lb);
+  orla::KILL_VW(GOMBKERET);
+}
+
+void tint_button(const orla::VIRTUALWINDOW& colour, BYTE n, BYTE lr, BYTE lg, BYTE lb) {
+  const auto& b = GOMB[n];
+  tint(colour, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, lr, lg, lb);
+}
+
+// A bar of the slider that shows the speed, from the bottom edge up.
+void speed_bar(const orla::VIRTUALWINDOW& colour, BYTE lr, BYTE lg, BYTE lb) {
+  const auto& b = GOMB[slider];
+  tint(colour, b.x1, b.y2 - SEBESSEG - 2, b.x2 - b.x1, SEBESSEG + 2, lr, lg, lb);
+}
+
+}  // namespace
+
+void GOMBKIRAK(BYTE n) {
+  const auto& b = GOMB[n];
+  const bool animation_control = n >= first_animation_button && n <= slider;
+
+  if (GOMBONVAN(n) && !(animation_control && SARGAMENU != pedal_chapter)) {
+    if (n != slider) {
+      tint_button(KEK, n, 5, 10, 5);
+    } else {
+      const LONGINT y = orla_win32::M_Y;
+      tint(KEK, b.x1, y - 2, b.x2 - b.x1, b.y2 - y + 2, 10, 20, 10);
+    }
+  }
+
+  if (GOMBKATTINT(n) && n >= first_chapter && n <= last_chapter) SARGAMENU = n;
+
+  if (SARGAMENU == n || (n == slider && SARGAMENU == pedal_chapter)) {
+    if (n != slider)
+      tint_button(SARGA, n, 18, 36, 18);
+    else if (GOMBONVAN(slider))
+      speed_bar(SARGA, 15, 30, 15);
+    else
+      speed_bar(SARGA, 25, 50, 25);
+  }
+
+  for (BYTE k = first_animation_button; k <= slider; ++k)
+    GOMB[k].disabled = SARGAMENU == pedal_chapter ? 0 : 1;
+
+  if (GOMB[n].disabled) {
+    if (n != slider)
+      tint_button(SZURKE, n, 20, 40, 20);
+    else
+      speed_bar(SZURKE, 20, 40, 20);
+  }
+}
+
+}  // namespace vexel

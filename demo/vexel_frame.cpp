@@ -1,0 +1,153 @@
+// vexel: start-up, the frame loop with its frame composition, and the release at the end.
+#include "orla_2d.hpp"
+#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
+#include "orla_text.hpp"
+#include "orla_win32.hpp"
+#include "vexel.hpp"
+
+namespace vexel {
+
+namespace {
+
+constexpr BYTE exit_button = 1, help_button = 11, last_button = 16;
+constexpr LONGINT scene_rows = 458;
+
+}  // namespace
+
+void detail::copy_backdrop_and_clear_layer() {
+  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
+  orla_sprites::SCALESPRITE(URES, SPRITE01);
+}
+
+bool detail::frame_loop_goes_on() { return orla::APPLICATIONRUNNING && !GOMBKATTINT(exit_button); }
+
+void detail::load_backdrop() {
+  orla::KILL_VW(BACKGROUND);
+  orla_sprites::LOAD_SPRITE("menu.vex", "", BACKGROUND);
+  if (BACKGROUND.BREITE == WIDTH && BACKGROUND.HOEHE == HEIGHT) return;
+  // changed: every frame copies a whole screen from the backdrop, so a picture of another
+  // size is scaled to the screen instead of being read past its end
+  orla::VIRTUALWINDOW picture = BACKGROUND;
+  orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
+  orla_sprites::SCALESPRITE(picture, BACKGROUND);
+  orla::KILL_VW(picture);
+}
+
+void KESLELTET(WORD ms) {
+  const orla::DWORD start = win32::GetTickCount();
+  // the unsigned difference stays right across the wrap of the counter
+  while (static_cast<orla::DWORD>(win32::GetTickCount() - start) < ms) {
+  }
+}
+
+void INIT_VEXEL() {
+  MP_KISZAMITAS();
+  FILL_RGBTOCOLOR();
+  VEXEL_SZOG = 0.0;
+  ANIMACIO = true;
+  PLAY = false;
+  SUGOB = false;
+  SFIRST = true;
+  FENYFORRAS = 0;
+  detail::set_button_rectangles();
+  SARGAMENU = 2;
+  SEBESSEG = 40;
+  PILSEB = 0.0;
+  detail::clear_scene_flags();
+  FILL_MT();
+  detail::place_vertices_at_start();
+  for (long i = 1; i <= 5; ++i) M_LTOMB[i] = false;
+  for (auto& button : GOMB) button.disabled = 0;
+  MOZGAT = false;
+  MELYIKMOZGAT = 0;
+  detail::prepare_frame_layers = detail::copy_backdrop_and_clear_layer;
+
+  const struct {
+    orla::VIRTUALWINDOW* window;
+    WORD r, g, b;
+  } highlights[] = {{&KEK, 0, 0, 20}, {&SARGA, 15, 31, 0}, {&SZURKE, 10, 20, 10}};
+  for (const auto& h : highlights) {
+    orla::INIT_VW(*h.window, 2, 2, true);
+    orla_2d::RECTANGLE(*h.window, 0, 0, 1, 1, h.r, h.g, h.b);
+  }
+
+  orla_win32::WINDOW_REGISTERCLASS(1);
+  orla::WINDOW_MAIN_HANDLE = orla_win32::WINDOW_CREATECLASS(APPLICATIONID, 1);
+  orla_win32::CHECKWMCREATE();
+  orla::INIT_GRAPH(WIDTH, HEIGHT);
+  orla_text::LOAD_FONTS("Fonts.fnt");
+  orla_sprites::LOAD_SPRITE("menu.vex", "", SPRITE01);
+  orla::INIT_VW(RESULT, WIDTH, HEIGHT, true);
+  orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
+  orla_sprites::SCALESPRITE(SPRITE01, BACKGROUND);
+  orla::KILL_VW(SPRITE01);
+  orla::INIT_VW(SPRITE01, WIDTH, scene_rows, true);
+  orla::INIT_VW(URES, 2, 2, true);
+  orla_text::SETTEXTSIZE(1);
+  orla::CURSORVISIBLE(true);
+}
+
+void ELEMEK_KIRAJZOLASA() {
+  PONTVILAGOSIT();
+  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
+  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
+  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
+  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
+  PONTMOZGAT();
+  orla_sprites::PUTHCSPRITE(RESULT, SPRITE01, 0, 0, 0);
+  for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
+  if (GOMBKATTINT(help_button)) SUGOB = true;
+}
+
+void FRAME() {
+  EGERALLAPOTOK();
+  if (!SUGOB) {
+    SFIRST = true;
+    SZAMOLASI_QELJARASOK();
+    ELEMEK_KIRAJZOLASA();
+  } else {
+    if (SFIRST) {
+      orla::KILL_VW(BACKGROUND);
+      orla_sprites::LOAD_SPRITE("sugo.vex", "", BACKGROUND);
+      // a help picture of another size is laid from the corner, clipped
+      orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, 0, 0);
+    }
+    if (orla_win32::M_L && !M_LTOMB[2]) SUGOB = false;
+    SFIRST = false;
+    if (!SUGOB) detail::load_backdrop();
+  }
+  orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS, static_cast<orla::SHORTINT>(2 * FENYFORRAS),
+                                       FENYFORRAS);
+  orla::FLIP_DD(RESULT.DATA);
+  orla_win32::GETALLMESSAGES();
+  orla_win32::HANDLEMINIMIZED();
+}
+
+void MEMORIA_FELSZABADITAS() {
+  for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
+    orla::KILL_VW(*window);
+  orla::KILL_GRAPH();
+  orla::CHECKMEMORY();
+  orla_win32::TERMINATE();
+}
+
+int VEXEL_MAIN() {
+  INIT_VEXEL();
+  INTRO();
+  do {
+    FRAME();
+  } while (detail::frame_loop_goes_on());
+  orla::CURSORVISIBLE(false);
+  LAMPALE();
+  MEMORIA_FELSZABADITAS();
+  return 0;
+}
+
+}  // namespace vexel

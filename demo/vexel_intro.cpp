@@ -1,0 +1,61 @@
+// vexel: the intro (the title picture circling on white) and the fade-out to black.
+#include <cmath>
+
+#include "orla_2d.hpp"
+#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
+#include "orla_win32.hpp"
+#include "vexel.hpp"
+
+namespace vexel {
+
+namespace {
+
+constexpr orla::DWORD intro_length_ms = 7000;
+constexpr double ms_per_radian = 600.0;
+constexpr double circle_radius = 11.0;
+constexpr double corner_x = 150.0, corner_y = 175.0;
+constexpr int fade_steps = 32;
+
+}  // namespace
+
+void INTRO() {
+  orla::KILL_VW(BACKGROUND);
+  orla_sprites::LOAD_SPRITE("vex.vex", "", BACKGROUND);
+  orla::CURSORVISIBLE(false);
+  const orla::DWORD t0 = win32::GetTickCount();
+  const WORD white = RGBTOCOL[31][63][31];
+  for (;;) {
+    for (LONGINT y = 0; y < HEIGHT; ++y) orla_2d::LINEHORZ(RESULT, 0, WIDTH - 1, y, white);
+    const orla::DWORD elapsed = win32::GetTickCount() - t0;
+    const double t = elapsed / ms_per_radian;
+    orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND,
+                                   static_cast<LONGINT>(std::lrint(corner_x + circle_radius * std::cos(t))),
+                                   static_cast<LONGINT>(std::lrint(corner_y + circle_radius * std::sin(t))));
+    orla::FLIP_DD(RESULT.DATA);
+    orla_win32::GETALLMESSAGES();
+    orla_win32::HANDLEMINIMIZED();
+    if (static_cast<orla::DWORD>(win32::GetTickCount() - t0) > intro_length_ms) break;
+    if (orla_win32::M_L) break;
+    if (!orla::APPLICATIONRUNNING) break;
+  }
+  detail::load_backdrop();
+  orla::KILL_VW(RESULT);
+  orla::INIT_VW(RESULT, WIDTH, HEIGHT, false);
+  orla::CURSORVISIBLE(true);
+}
+
+void LAMPALE() {
+  for (int k = 0; k > -fade_steps; --k) {
+    FENYFORRAS = static_cast<orla::SHORTINT>(k);
+    orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
+                                         static_cast<orla::SHORTINT>(2 * k), FENYFORRAS);
+    orla::FLIP_DD(RESULT.DATA);
+    orla_win32::GETALLMESSAGES();
+    orla_win32::HANDLEMINIMIZED();
+    KESLELTET(10);
+  }
+  FENYFORRAS = 0;
+}
+
+}  // namespace vexel
