@@ -466,6 +466,9 @@ int VEXEL_MAIN();
 namespace detail {
 // Copies the backdrop into the frame and clears the scene layer.
 void copy_backdrop_and_clear_layer();
+// Where the program stands in its run.
+enum class phase { before_start, starting, intro, running, fading, ended };
+inline phase program_phase = phase::before_start;
 // Loads "menu.vex" as the backdrop, at the screen's size.
 void load_backdrop();
 // The loop goes on: the window exists and the exit button was not freshly clicked.

@@ -139,14 +139,20 @@ void MEMORIA_FELSZABADITAS() {
 }
 
 int VEXEL_MAIN() {
+  using detail::phase;
+  detail::program_phase = phase::starting;
   INIT_VEXEL();
+  detail::program_phase = phase::intro;
   INTRO();
+  detail::program_phase = phase::running;
   do {
     FRAME();
   } while (detail::frame_loop_goes_on());
   orla::CURSORVISIBLE(false);
+  detail::program_phase = phase::fading;
   LAMPALE();
   MEMORIA_FELSZABADITAS();
+  detail::program_phase = phase::ended;
   return 0;
 }
 
