@@ -12,33 +12,12 @@
 
 #include "orla_win32.hpp"
 #include "vexel.hpp"
+#include "vexel_scene_reset.hpp"
 
 using namespace vexel;
+using vexel_test::reset_scene;
 
 namespace {
-
-void reset_scene() {
-  PONT = decltype(PONT){};
-  SZAKASZ = decltype(SZAKASZ){};
-  EGYENES = decltype(EGYENES){};
-  KOR = decltype(KOR){};
-  PARABOLA = decltype(PARABOLA){};
-  GOMB = decltype(GOMB){};
-  M_LTOMB = {};
-  detail::clear_scene_flags();
-  FILL_MT();
-  detail::place_vertices_at_start();
-  detail::set_button_rectangles();
-  SARGAMENU = 2;
-  VEXEL_SZOG = 0;
-  PILSEB = 0;
-  SEBESSEG = 40;
-  PLAY = false;
-  ANIMACIO = true;
-  detail::set_speed_count(60000000);
-  orla_win32::M_X = orla_win32::M_Y = 0;
-  orla_win32::M_L = false;
-}
 
 void place(REAL ax, REAL ay, REAL bx, REAL by, REAL cx, REAL cy) {
   PONT[1].X = ax;

@@ -11,35 +11,14 @@
 #include "headless.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
+#include "vexel_scene_reset.hpp"
 
 using namespace vexel;
+using vexel_test::reset_scene;
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-
-void reset_scene() {
-  PONT = decltype(PONT){};
-  SZAKASZ = decltype(SZAKASZ){};
-  EGYENES = decltype(EGYENES){};
-  KOR = decltype(KOR){};
-  PARABOLA = decltype(PARABOLA){};
-  GOMB = decltype(GOMB){};
-  M_LTOMB = {};
-  detail::clear_scene_flags();
-  FILL_MT();
-  detail::place_vertices_at_start();
-  detail::set_button_rectangles();
-  SARGAMENU = 2;
-  VEXEL_SZOG = 0;
-  PILSEB = 0;
-  SEBESSEG = 40;
-  PLAY = false;
-  ANIMACIO = true;
-  detail::set_speed_count(60000000);  // 0.3 speed units per frame
-  orla_win32::M_X = orla_win32::M_Y = 0;
-  orla_win32::M_L = false;
-}
 
 // Sets the animation buttons' greying as the button drawing does for the selected menu item.
 void grey_animation_buttons() {
