@@ -4,11 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 cmake --preset release
-cmake --build --preset release
-run_dir=build/release/run
-if [ -x "$run_dir/vexel" ]; then
-  cd "$run_dir"
-  exec ./vexel "$@"
-fi
-echo "Built everything; the demonstration program is not part of this build yet." >&2
-echo "When it is, this command starts $run_dir/vexel from its folder." >&2
+# only what the program needs: the program, its pictures and its font
+cmake --build --preset release --target vexel vexel_pictures orla_font
+# the program reads its four files from the folder it runs in
+cd build/release/run
+exec ./vexel "$@"
