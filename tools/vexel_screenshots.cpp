@@ -29,7 +29,9 @@ constexpr int rest_x = 790, rest_y = 10;
 // its passes over 3000 of these milliseconds, so this sets the travelling point's speed; the
 // value gives the speed of a fast machine, and every run is the same.
 constexpr std::uint64_t readings_per_ms = 200000;
-// Frames the travelling point runs in the pedal-line chapter before its picture is taken.
+// Frames the travelling point runs in the pedal-line chapter before its picture is taken: it then
+// stands on the left of the circumcircle, where the pedal line of the start triangle lies clear
+// of the sides (near a vertex, or opposite one, the line runs along a side or an altitude).
 constexpr int travel_frames = 1600;
 
 void move(int x, int y, bool left_down) {
