@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End-to-end test of the vexel program under Xvfb: the real binary runs from a folder holding its
+# four files on an 800 x 600 screen; a user driven by xdotool waits out the calibration, ends the
+# intro with a press, picks chapters, drags a vertex, opens and leaves the help screen and leaves
+# with the exit button. Screenshots are checked in RGB565 terms against the picture files.
+# Exit 77 (skipped) only when xvfb-run is missing.
+# Usage: vexel_e2e.sh <vexel> <vexel_e2e_check>
+set -euo pipefail
+
+vexel=$1
+check=$2
+
+if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
+  if ! command -v xvfb-run >/dev/null; then
+    echo "xvfb-run is not installed: end-to-end test skipped"
+    exit 77
+  fi
+  for tool in xdotool import; do
+    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
+  done
+  # -br: a black root window, so what is left after the program is black
+  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
+    "$0" "$@"
+fi
+
+work=$(mktemp -d)
+folder=$work/run
+program_pid=
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null || true
+    sleep 1
+    kill -9 "$program_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- program errors" >&2
+  cat "$work/err" >&2 || true
+  exit 1
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Takes screenshots until the check ($@ after the shot) holds, for up to $tries tries.
+tries=40
+expect() {
+  local result=
+  for _ in $(seq 1 "$tries"); do
+    import -window root -depth 8 "rgb:$work/shot.rgb"
+    if result=$("$check" "$work/shot.rgb" "$@"); then
+      echo "  $result"
+      return 0
+    fi
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended while waiting for: $*"
+    sleep 0.15
+  done
+  fail "$* (last: $result)"
+}
+
+# A left click as a user makes it: the button is held across a few frames.
+click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.1
+  xdotool mousedown 1
+  sleep 0.2
+  xdotool mouseup 1
+}
+
+mkdir "$folder"
+run_dir=$(dirname "$vexel")
+for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$run_dir/$file" "$folder/"; done
+
+xdotool mousemove 400 40
+started=$(now_ms)
+(cd "$folder" && exec "$vexel") >"$work/out" 2>"$work/err" &
+program_pid=$!
+
+echo "nothing is shown during the calibration; then the intro"
+until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
+  [ $(($(now_ms) - started)) -lt 20000 ] || fail "no window after 20 s"
+  sleep 0.05
+done
+window_at=$(now_ms)
+shown_after=$((window_at - started))
+[ "$shown_after" -ge 3000 ] || fail "the window showed after $shown_after ms, before the calibration ended"
+echo "  window after $shown_after ms"
+expect intro "$folder"
+
+echo "a press ends the intro; the circumcircle chapter is selected"
+click 400 40
+expect panel "$folder" 2 0
+# the intro alone lasts seven seconds
+intro_length=$(($(now_ms) - window_at))
+[ "$intro_length" -lt 6500 ] || fail "the intro did not end at the press ($intro_length ms)"
+"$check" "$work/shot.rgb" ring 0x0500 0 10 300 400 550 405 420 150 | sed 's/^/  /' ||
+  fail "an incircle is shown in the circumcircle chapter"
+
+echo "chapter 3: its button turns yellow (and blue under the pointer), the incircle appears"
+click 156 569
+expect panel "$folder" 3 3
+expect ring 0x0500 80 100 300 400 550 405 420 150
+expect disc 300 400 3 0x0020
+
+echo "dragging vertex 1 from (300, 400) to (200, 300)"
+xdotool mousemove 300 400
+sleep 0.1
+xdotool mousedown 1
+sleep 0.2
+xdotool mousemove 250 350
+sleep 0.1
+xdotool mousemove 200 300
+# while held, the dragged vertex is brightened at its new place
+expect disc 200 300 3 0x8410
+xdotool mouseup 1
+sleep 0.1
+xdotool mousemove 700 60
+expect disc 200 300 3 0x0020
+expect backdrop "$folder" 300 400 4
+expect ring 0x0500 80 100 200 300 550 405 420 150
+
+echo "chapters 5 and 10"
+click 259 569
+expect panel "$folder" 5 5
+click 595 527
+expect panel "$folder" 10 10
+
+echo "help: button 11 shows the help picture; a press on button 4 only returns"
+click 595 570
+expect help "$folder"
+click 259 527
+expect panel "$folder" 10 4
+expect disc 200 300 3 0x0020
+
+echo "button 1 ends the program after the fade-out"
+click 47 544
+for _ in $(seq 1 200); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.05
+done
+kill -0 "$program_pid" 2>/dev/null && fail "the program still runs 10 s after the exit button"
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+import -window root -depth 8 "rgb:$work/shot.rgb"
+"$check" "$work/shot.rgb" black >/dev/null || fail "something is left on the screen"
+echo "PASS"

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The vexel program started in a folder without its files: with a display it shows the I/O error
+# box, which a user closes with Return, and ends with a non-zero exit code; without any display
+# it puts its message on standard error and ends with a non-zero exit code.
+# Exit 77 (skipped) only when xvfb-run is missing.
+# Usage: vexel_e2e_empty_folder.sh <vexel> <orla_e2e_check>
+set -euo pipefail
+
+vexel=$1
+check=$2
+
+if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
+  if ! command -v xvfb-run >/dev/null; then
+    echo "xvfb-run is not installed: end-to-end test skipped"
+    exit 77
+  fi
+  command -v xdotool >/dev/null || { echo "error: xdotool is not installed" >&2; exit 1; }
+
+  echo "no display: the message goes to standard error"
+  usable_card=
+  for card in /dev/dri/card*; do
+    if [ -r "$card" ] && [ -w "$card" ]; then usable_card=$card; fi
+  done
+  if [ -n "$usable_card" ]; then
+    # a display device usable without a display server is a display after all
+    echo "  skipped: $usable_card is usable"
+  else
+    empty=$(mktemp -d)
+    status=0
+    (cd "$empty" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+      XDG_RUNTIME_DIR=/nonexistent timeout 30 "$vexel") >/dev/null 2>"$empty.err" || status=$?
+    message=$(cat "$empty.err")
+    rm -rf "$empty" "$empty.err"
+    echo "$message" | sed 's/^/  | /'
+    if [ "$status" -eq 0 ] || [ "$status" -eq 124 ]; then
+      echo "FAIL: exit code $status without a display (124: still running after 30 s)" >&2
+      exit 1
+    fi
+    echo "$message" | grep -q "no display is available" ||
+      { echo "FAIL: no message on standard error" >&2; exit 1; }
+    echo "  exit code $status"
+  fi
+  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
+    "$0" "$@"
+fi
+
+echo "a display: the I/O error box, closed with Return"
+empty=$(mktemp -d)
+program_pid=
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null || true
+    sleep 1
+    kill -9 "$program_pid" 2>/dev/null || true
+  fi
+  rm -rf "$empty"
+}
+trap cleanup EXIT
+
+(cd "$empty" && exec "$vexel") >/dev/null 2>"$empty/.err" &
+program_pid=$!
+box=
+# the calibration takes three seconds before anything is opened
+for _ in $(seq 1 300); do
+  box=$("$check" window "I/O ERROR" | awk '$2 == "viewable" {print $1}' | head -1) || true
+  [ -n "$box" ] && break
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.05
+done
+[ -n "$box" ] || { echo "FAIL: no \"I/O ERROR\" box" >&2; cat "$empty/.err" >&2; exit 1; }
+state=$("$check" window "VEXEL egyenes" | awk '{print $2}') || true
+[ "$state" != viewable ] || { echo "FAIL: the program's window covers the box" >&2; exit 1; }
+xdotool windowfocus "$box"
+xdotool key Return
+for _ in $(seq 1 100); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.05
+done
+if kill -0 "$program_pid" 2>/dev/null; then
+  echo "FAIL: the program still runs after its error box was closed" >&2
+  exit 1
+fi
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" -ne 0 ] || { echo "FAIL: exit code 0 after the error" >&2; exit 1; }
+echo "  exit code $status"
+echo "PASS"
