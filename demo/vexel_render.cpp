@@ -1,5 +1,9 @@
 // vexel: drawing the elements of the figure and their shadows into the scene layer.
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "orla_2d.hpp"
 #include "vexel.hpp"
@@ -17,7 +21,9 @@ void FILL_RGBTOCOLOR() {
 
 namespace {
 
-WORD colour_of(BYTE r, BYTE g, BYTE b) { return orla::PACK(r, g, b); }
+WORD colour_of(BYTE r, BYTE g, BYTE b) {
+  return orla::PACK(r, g, b);
+}
 const WORD shadow_colour = orla::PACK(shadow_r, shadow_g, shadow_b);
 
 // A clipped span in packed colour: the same pixels as a per-pixel clipped walk, clamped once.
@@ -60,41 +66,197 @@ void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std
 bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t dy,
                  std::int64_t length, std::int64_t grow, const orla::VIRTUALWINDOW& vw,
                  std::int64_t& first, std::int64_t& last) {
-  long double lo = 0.0L, hi = static_cast<long double>(length);
-  auto clip = [&](long double start, long double delta, long double min, long double max) {
+  // in double: the range is widened by a stamp on either side, far more than its rounding
+  double lo = 0.0, hi = static_cast<double>(length);
+  auto clip = [&](double start, double delta, double min, double max) {
     // start + delta * i / length within [min, max]
-    if (delta == 0) return start >= min && start <= max;
-    long double a = (min - start) * length / delta, b = (max - start) * length / delta;
+    if (delta == 0) {
+      if (start < min || start > max) hi = -1.0;
+      return;
+    }
+    double a = (min - start) * static_cast<double>(length) / delta;
+    double b = (max - start) * static_cast<double>(length) / delta;
     if (a > b) std::swap(a, b);
     lo = std::max(lo, a);
     hi = std::min(hi, b);
-    return lo <= hi;
   };
-  const long double g = static_cast<long double>(grow + 1);
-  if (!clip(x1, dx, -g, vw.BREITEMINUS1 + g) || !clip(y1, dy, -g, vw.HOEHEMINUS1 + g))
-    return false;
-  first = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::floor(lo)) - 1);
-  last = std::min<std::int64_t>(length, static_cast<std::int64_t>(std::ceil(hi)) + 1);
+  const double g = static_cast<double>(grow + 1);
+  clip(static_cast<double>(x1), static_cast<double>(dx), -g, vw.BREITEMINUS1 + g);
+  clip(static_cast<double>(y1), static_cast<double>(dy), -g, vw.HOEHEMINUS1 + g);
+  if (hi < 0.0 || lo > hi + 2.0) return false;
+  // lo and hi lie within [0, length] here, where truncation rounds down
+  first = std::max<std::int64_t>(1, static_cast<std::int64_t>(lo) - 1);
+  last = std::min<std::int64_t>(length, static_cast<std::int64_t>(hi) + 2);
   return first <= last;
+}
+
+// The offsets round(delta * i / length) of the stamps along one axis, step by step: exact
+// integer arithmetic, except within a hair of a tie, where the expression in extended
+// precision decides (it can fall either side of the half there).
+__extension__ typedef __int128 wide_int;
+
+class stamp_offset {
+ public:
+  stamp_offset(std::int64_t delta, std::int64_t length, std::int64_t i)
+      : delta_(delta), length_(length), step_(delta < 0 ? -delta : delta), i_(i) {
+    std::int64_t narrow = 0;
+    if (i == 1) {
+      // step_ <= length: no division for the first stamp
+      whole_ = step_ == length ? 1 : 0;
+      rest_ = step_ == length ? 0 : step_;
+    } else if (!__builtin_mul_overflow(step_, i, &narrow)) {
+      whole_ = narrow / length;
+      rest_ = narrow % length;
+    } else {
+      const auto product = static_cast<wide_int>(step_) * i;
+      whole_ = static_cast<std::int64_t>(product / length);
+      rest_ = static_cast<std::int64_t>(product % length);
+    }
+  }
+  std::int64_t value() const {
+    // 2 * rest - length against the length: which side of the half the fraction lies
+    const std::int64_t side = 2 * rest_ - length_;
+    if (side >= -tie_band_ && side <= tie_band_) [[unlikely]] {
+      const long double f = static_cast<long double>(i_) / length_;
+      // rint rounds as nearbyint in the default rounding mode, inline
+      return static_cast<std::int64_t>(std::rint(delta_ * f));
+    }
+    const std::int64_t rounded = whole_ + (side > 0);
+    return (rounded ^ sign_) - sign_;
+  }
+  void next() {
+    ++i_;
+    rest_ += step_;  // step_ <= length_: at most one carry
+    const bool carry = rest_ >= length_;
+    rest_ -= carry ? length_ : 0;
+    whole_ += carry;
+  }
+
+ private:
+  std::int64_t delta_, length_, step_, i_, whole_ = 0, rest_ = 0;
+  // all ones for a negative delta: the rounded magnitude is negated
+  std::int64_t sign_ = delta_ < 0 ? -1 : 0;
+  // within this distance of a tie (2^-25 of a pixel and less) extended precision decides
+  std::int64_t tie_band_ = length_ >> 24;
+};
+
+// Half-widths of the disc of a radius per row offset 0..radius, as the midpoint spans lay it:
+// every row of the disc is one run about the centre column.
+void disc_half_widths(std::int64_t radius, std::int64_t* half_width) {
+  std::fill_n(half_width, radius + 1, std::int64_t{0});
+  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
+  while (-y >= x) {
+    half_width[-y] = std::max(half_width[-y], x);
+    half_width[x] = std::max(half_width[x], -y);
+    if (d >= 0) {
+      ++y;
+      d += 4 * (x + y) + 6;
+    } else {
+      d += 4 * x + 6;
+    }
+    ++x;
+  }
+}
+
+// round(sqrt(dx^2 + dy^2)) for any pair of 32-bit end points. The square root of an integer
+// never lies on a half, so below 2^62 the integer square root decides exactly; above, the sum
+// itself no longer fits and extended precision takes over.
+std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
+  const auto sum = static_cast<wide_int>(dx) * dx + static_cast<wide_int>(dy) * dy;
+  if (sum >= (static_cast<wide_int>(1) << 62)) {
+    const long double length =
+        std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
+    return static_cast<std::int64_t>(std::nearbyint(length));
+  }
+  const auto n = static_cast<std::int64_t>(sum);
+  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
+  while (root * root > n) --root;
+  while ((root + 1) * (root + 1) <= n) ++root;
+  // sqrt(n) >= root + 1/2 exactly when n > root^2 + root
+  return n > root * root + root ? root + 1 : root;
 }
 
 void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
                std::int64_t y2, BYTE width, WORD colour) {
-  const std::int64_t dx = x2 - x1, dy = y2 - y1;
-  // changed: the length in floating point (the squares of far end points overflow 32 bits) and
-  // only the stamps that can touch the window are made; the pixels drawn are the same
-  const long double length_real =
-      std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
-  const auto length = static_cast<std::int64_t>(std::nearbyint(length_real));
-  if (length <= 0) return;
   const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
-  std::int64_t first = 0, last = -1;
-  if (!stamp_range(x1, y1, dx, dy, length, radius, vw, first, last)) return;
-  for (std::int64_t i = first; i <= last; ++i) {
-    const long double f = static_cast<long double>(i) / length;
-    const auto cx = x1 + static_cast<std::int64_t>(std::nearbyint(dx * f));
-    const auto cy = y1 + static_cast<std::int64_t>(std::nearbyint(dy * f));
-    clipped_disc(vw, cx, cy, radius, colour);
+  if (radius < 0) return;  // width 0: discs of a negative radius draw nothing
+  // every stamp centre lies in the box of the two ends: a box that misses the window by more
+  // than the radius leaves nothing to draw
+  if (std::max(x1, x2) + radius < 0 || std::max(y1, y2) + radius < 0 ||
+      std::min(x1, x2) - radius > vw.BREITEMINUS1 || std::min(y1, y2) - radius > vw.HOEHEMINUS1)
+    return;
+  const std::int64_t dx = x2 - x1, dy = y2 - y1;
+  // changed: the length without the 32-bit overflow of the squares of far end points, and only
+  // the stamps that can touch the window are made; the pixels drawn are the same
+  const std::int64_t length = rounded_length(dx, dy);
+  if (length <= 0) return;
+  std::int64_t first = 1, last = length;
+  const bool ends_inside = std::min(x1, x2) >= 0 && std::max(x1, x2) <= vw.BREITEMINUS1 &&
+                           std::min(y1, y2) >= 0 && std::max(y1, y2) <= vw.HOEHEMINUS1;
+  if (!ends_inside && !stamp_range(x1, y1, dx, dy, length, radius, vw, first, last)) return;
+
+  // The stroke row by row. Successive stamp centres differ by at most one pixel on each axis
+  // (|dx|, |dy| <= length) and every row of a disc holds its centre column, so on each row the
+  // stamps that reach it form one run of centres whose runs join: the row's part of the union
+  // of the discs is the single run from the leftmost to the rightmost disc edge on it.
+  static std::int64_t half_width[256];
+  static std::int64_t half_width_radius = -1;
+  if (half_width_radius != radius) {
+    disc_half_widths(radius, half_width);
+    half_width_radius = radius;
+  }
+  // every centre lies in the box of the two ends
+  const std::int64_t top = std::max<std::int64_t>(std::min(y1, y2) - radius, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(std::max(y1, y2) + radius, vw.HOEHEMINUS1);
+  if (top > bottom) return;
+
+  // First the centre columns per centre row: the centres move monotonically, so the stamps of
+  // one centre row are one run, from its first centre column to its last. Centre rows that
+  // can reach the rows top..bottom are kept, from top - radius on.
+  const std::int64_t centre_base = top - radius;
+  const auto centre_rows = static_cast<std::size_t>(bottom - top + 1 + 2 * radius);
+  static std::vector<std::int64_t> run_left, run_right;
+  if (run_left.size() < centre_rows) {
+    run_left.resize(centre_rows);
+    run_right.resize(centre_rows);
+  }
+  // empty centre rows: far enough out that the half-widths cannot bring them back
+  constexpr std::int64_t none = std::int64_t{1} << 60;
+  std::fill_n(run_left.begin(), centre_rows, none);
+  std::fill_n(run_right.begin(), centre_rows, -none);
+  auto keep_run = [&](std::int64_t cy, std::int64_t cx_from, std::int64_t cx_to) {
+    const auto k = static_cast<std::uint64_t>(cy - centre_base);
+    if (k >= centre_rows) return;
+    run_left[k] = std::min({run_left[k], cx_from, cx_to});
+    run_right[k] = std::max({run_right[k], cx_from, cx_to});
+  };
+  stamp_offset ox(dx, length, first), oy(dy, length, first);
+  std::int64_t run_cy = y1 + oy.value(), run_from = x1 + ox.value(), run_to = run_from;
+  for (std::int64_t i = first + 1; i <= last; ++i) {
+    ox.next();
+    oy.next();
+    const std::int64_t cx = x1 + ox.value(), cy = y1 + oy.value();
+    if (cy != run_cy) {
+      keep_run(run_cy, run_from, run_to);
+      run_cy = cy;
+      run_from = cx;
+    }
+    run_to = cx;
+  }
+  keep_run(run_cy, run_from, run_to);
+
+  // Then every row from the centre rows within the radius of it.
+  for (std::int64_t row = top; row <= bottom; ++row) {
+    const std::int64_t k = row - centre_base;  // the centre row on this row; radius <= k
+    std::int64_t left = run_left[k] - half_width[0], right = run_right[k] + half_width[0];
+    for (std::int64_t o = 1; o <= radius; ++o) {
+      left = std::min({left, run_left[k - o] - half_width[o], run_left[k + o] - half_width[o]});
+      right = std::max({right, run_right[k - o] + half_width[o], run_right[k + o] + half_width[o]});
+    }
+    left = std::max<std::int64_t>(left, 0);
+    right = std::min<std::int64_t>(right, vw.BREITEMINUS1);
+    if (left <= right)
+      std::fill(vw.DATA + row * vw.BREITE + left, vw.DATA + row * vw.BREITE + right + 1, colour);
   }
 }
 
@@ -111,8 +273,7 @@ void draw_point(BYTE i, LONGINT offset, WORD colour) {
   if (!p.LATSZIK || !p.LETEZIK) return;
   PONT_SZAMOL(i);
   if (!p.LETEZIK) return;
-  clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET,
-               colour);
+  clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET, colour);
 }
 
 void draw_segment(BYTE i, LONGINT offset, bool shadow) {
@@ -156,16 +317,40 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
   }
 }
 
-void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
-  auto& q = PARABOLA[i];
-  if (!q.LATSZIK || !q.LETEZIK) return;
-  const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
+// One vertex of a parabola's polyline in screen integers; joined: a stroke leads to it from the
+// vertex before.
+struct polyline_vertex {
+  LONGINT x;
+  LONGINT y;
+  bool joined;
+};
+
+// The polyline of a parabola, as computed for its focus, parameter and angle.
+struct parabola_polyline {
+  bool valid = false;
+  std::uint64_t key[4] = {};
+  std::vector<polyline_vertex> vertices;
+};
+
+// The vertices of parabola i. They depend on nothing but the four values of the key, so they
+// are kept while those stay bit for bit the same: the shadow and the element draw the same
+// polyline, and a figure that is not being dragged draws it again every frame.
+const std::vector<polyline_vertex>& parabola_vertices(BYTE i) {
+  static parabola_polyline kept[4];
+  const auto& q = PARABOLA[i];
+  parabola_polyline& line = kept[i];
+  const std::uint64_t key[4] = {
+      std::bit_cast<std::uint64_t>(q.FX), std::bit_cast<std::uint64_t>(q.FY),
+      std::bit_cast<std::uint64_t>(q.P), std::bit_cast<std::uint64_t>(q.SZOG)};
+  if (line.valid && std::equal(key, key + 4, line.key)) return line.vertices;
+  line.valid = true;
+  std::copy(key, key + 4, line.key);
+  line.vertices.clear();
   const long double p = q.P;
   const long double c = q.FY - p / 2;
   const auto n = 6 * static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P))) + 50;
   const auto step = static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P) / 20)) + 1;
   bool have_previous = false;
-  LONGINT px = 0, py = 0;
   for (std::int64_t t = -n; t <= n; t += step) {
     const long double u = q.FX + t;
     const long double v = (u - q.FX) * (u - q.FX) / (2 * p) + c;
@@ -178,12 +363,21 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
       have_previous = false;
       continue;
     }
-    x += offset;
-    y += offset;
-    if (have_previous) stroke(px, py, x, y, q.VASTAGSAG, colour);
-    px = x;
-    py = y;
+    line.vertices.push_back({x, y, have_previous});
     have_previous = true;
+  }
+  return line.vertices;
+}
+
+void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
+  auto& q = PARABOLA[i];
+  if (!q.LATSZIK || !q.LETEZIK) return;
+  const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
+  const auto& vertices = parabola_vertices(i);
+  for (std::size_t k = 1; k < vertices.size(); ++k) {
+    if (!vertices[k].joined) continue;
+    stroke(vertices[k - 1].x + offset, vertices[k - 1].y + offset, vertices[k].x + offset,
+           vertices[k].y + offset, q.VASTAGSAG, colour);
   }
 }
 
@@ -208,14 +402,32 @@ void PONTKIRAK(BYTE i) {
   const auto& p = PONT[i];
   draw_point(i, 0, colour_of(p.R, p.G, p.B));
 }
-void PONTARNYEKKIRAK(BYTE i) { draw_point(i, shadow_offset, shadow_colour); }
-void SZAKASZKIRAK(BYTE i) { draw_segment(i, 0, false); }
-void SZAKASZARNYEKKIRAK(BYTE i) { draw_segment(i, shadow_offset, true); }
-void EGYENESKIRAK(BYTE i) { draw_line(i, 0, false); }
-void EGYENESARNYEKKIRAK(BYTE i) { draw_line(i, shadow_offset, true); }
-void KORKIRAK(BYTE i) { draw_circle(i, 0, false); }
-void KORARNYEKKIRAK(BYTE i) { draw_circle(i, shadow_offset, true); }
-void PARABOLAKIRAK(BYTE i) { draw_parabola(i, 0, false); }
-void PARABOLAARNYEKKIRAK(BYTE i) { draw_parabola(i, shadow_offset, true); }
+void PONTARNYEKKIRAK(BYTE i) {
+  draw_point(i, shadow_offset, shadow_colour);
+}
+void SZAKASZKIRAK(BYTE i) {
+  draw_segment(i, 0, false);
+}
+void SZAKASZARNYEKKIRAK(BYTE i) {
+  draw_segment(i, shadow_offset, true);
+}
+void EGYENESKIRAK(BYTE i) {
+  draw_line(i, 0, false);
+}
+void EGYENESARNYEKKIRAK(BYTE i) {
+  draw_line(i, shadow_offset, true);
+}
+void KORKIRAK(BYTE i) {
+  draw_circle(i, 0, false);
+}
+void KORARNYEKKIRAK(BYTE i) {
+  draw_circle(i, shadow_offset, true);
+}
+void PARABOLAKIRAK(BYTE i) {
+  draw_parabola(i, 0, false);
+}
+void PARABOLAARNYEKKIRAK(BYTE i) {
+  draw_parabola(i, shadow_offset, true);
+}
 
 }  // namespace vexel
