@@ -33,14 +33,24 @@ constexpr int first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
 // The bars of this benchmark.
 constexpr double bar_floor = 4.0, bar_degenerate = 1.5, bar_drag = 3.0;
 
+// What to run; set from the command line.
 struct options {
-  int frames = 1500;  // timed frames per chapter and triangle
-  int warm_up = 100;  // frames run before timing
+  // timed frames per chapter and triangle, and frames run before timing
+  int frames = 1500;
+  int warm_up = 100;
+  // drag positions; each is timed drag_repeats times and the median counts
   int drag_positions = 1000;
-  int drag_repeats = 5;          // each drag position is timed this many times; its median counts
-  std::int64_t speed_count = 0;  // MP; 0: calibrate for three seconds as the program does
-  int only_chapter = 0;          // 0: every chapter
+  int drag_repeats = 5;
+  // MP; 0: calibrate for three seconds as the program does
+  std::int64_t speed_count = 0;
+  // 0: every chapter
+  int only_chapter = 0;
   bool normal = true, degenerate = true, drag = true;
+  // print the slowest drag positions of each chapter
+  bool show_slowest = false;
+  // the normal frames with vertex C at (c_x, c_y)
+  bool move_c = false;
+  double c_x = 0, c_y = 0;
 };
 
 // Keeps the compiler from dropping a store it cannot see read.
@@ -216,6 +226,17 @@ std::vector<double> run_drag(const options& o) {
   }
   std::vector<double> per_position;
   for (auto& s : samples) per_position.push_back(median(s));
+  if (o.show_slowest) {
+    std::vector<std::size_t> order(path.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return per_position[a] > per_position[b]; });
+    std::printf("chapter %d, slowest drag positions:", SARGAMENU);
+    for (std::size_t k = 0; k < std::min<std::size_t>(5, order.size()); ++k)
+      std::printf(" (%d,%d) %.0f us;", path[order[k]].first, path[order[k]].second,
+                  per_position[order[k]]);
+    std::printf("\n");
+  }
   pointer_at_rest();
   detail::place_vertices_at_start();
   return per_position;
@@ -261,6 +282,12 @@ bool parse(int argc, char** argv, options& o) {
       o.drag_repeats = static_cast<int>(std::max(1LL, v));
     } else if (a == "--mp" && value(v)) {
       o.speed_count = v;
+    } else if (a == "--vertex-c" && i + 2 < argc) {
+      o.move_c = true;
+      o.c_x = std::atof(argv[++i]);
+      o.c_y = std::atof(argv[++i]);
+    } else if (a == "--slowest") {
+      o.show_slowest = true;
     } else if (a == "--chapter" && value(v)) {
       o.only_chapter = static_cast<int>(v);
     } else if (a == "--only" && i + 1 < argc) {
@@ -269,9 +296,10 @@ bool parse(int argc, char** argv, options& o) {
       o.degenerate = which == "degenerate";
       o.drag = which == "drag";
     } else {
-      std::fprintf(stderr,
-                   "usage: frame_bench [--frames N] [--drag-repeats N] [--mp COUNT] "
-                   "[--chapter 2..10] [--only normal|degenerate|drag]\n");
+      std::fprintf(
+          stderr,
+          "usage: frame_bench [--frames N] [--drag-repeats N] [--mp COUNT] "
+          "[--chapter 2..10] [--only normal|degenerate|drag] [--slowest] [--vertex-c X Y]\n");
       return false;
     }
   }
@@ -303,6 +331,10 @@ int main(int argc, char** argv) {
     enter_chapter(chapter);
     if (o.normal) {
       detail::place_vertices_at_start();
+      if (o.move_c) {
+        PONT[3].X = o.c_x;
+        PONT[3].Y = o.c_y;
+      }
       r.normal = median(run_frames(o.warm_up, o.frames));
     }
     if (o.degenerate) {

@@ -60,12 +60,31 @@ void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std
   }
 }
 
-// The range of stamp indices i in 1..L whose disc centre can lie in the window grown by the
-// disc radius (plus one pixel for the rounding of the centre). The centres move monotonically
-// along the stroke, so this range holds every disc that can touch the window.
+// A rectangle of pixel positions, both edges included.
+struct pixel_box {
+  std::int64_t left;
+  std::int64_t top;
+  std::int64_t right;
+  std::int64_t bottom;
+};
+
+pixel_box box_of(const orla::VIRTUALWINDOW& vw) {
+  return {0, 0, vw.BREITEMINUS1, vw.HOEHEMINUS1};
+}
+
+// One row's run of a thick stroke, its columns not yet cut to a window.
+struct stroke_run {
+  std::int64_t row;
+  std::int64_t left;
+  std::int64_t right;
+};
+
+// The range of stamp indices i in 1..L whose disc centre can lie in the box grown by the disc
+// radius (plus one pixel for the rounding of the centre). The centres move monotonically along
+// the stroke, so this range holds every disc that can touch the box.
 bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t dy,
-                 std::int64_t length, std::int64_t grow, const orla::VIRTUALWINDOW& vw,
-                 std::int64_t& first, std::int64_t& last) {
+                 std::int64_t length, std::int64_t grow, const pixel_box& box, std::int64_t& first,
+                 std::int64_t& last) {
   // in double: the range is widened by a stamp on either side, far more than its rounding
   double lo = 0.0, hi = static_cast<double>(length);
   auto clip = [&](double start, double delta, double min, double max) {
@@ -81,8 +100,10 @@ bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t
     hi = std::min(hi, b);
   };
   const double g = static_cast<double>(grow + 1);
-  clip(static_cast<double>(x1), static_cast<double>(dx), -g, vw.BREITEMINUS1 + g);
-  clip(static_cast<double>(y1), static_cast<double>(dy), -g, vw.HOEHEMINUS1 + g);
+  clip(static_cast<double>(x1), static_cast<double>(dx), static_cast<double>(box.left) - g,
+       static_cast<double>(box.right) + g);
+  clip(static_cast<double>(y1), static_cast<double>(dy), static_cast<double>(box.top) - g,
+       static_cast<double>(box.bottom) + g);
   if (hi < 0.0 || lo > hi + 2.0) return false;
   // lo and hi lie within [0, length] here, where truncation rounds down
   first = std::max<std::int64_t>(1, static_cast<std::int64_t>(lo) - 1);
@@ -176,14 +197,17 @@ std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
   return n > root * root + root ? root + 1 : root;
 }
 
-void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-               std::int64_t y2, BYTE width, WORD colour) {
+// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
+// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
+// method stamps them. Columns are cut to the box only where that saves work.
+void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, BYTE width,
+                 const pixel_box& box, std::vector<stroke_run>& runs) {
   const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
   if (radius < 0) return;  // width 0: discs of a negative radius draw nothing
-  // every stamp centre lies in the box of the two ends: a box that misses the window by more
-  // than the radius leaves nothing to draw
-  if (std::max(x1, x2) + radius < 0 || std::max(y1, y2) + radius < 0 ||
-      std::min(x1, x2) - radius > vw.BREITEMINUS1 || std::min(y1, y2) - radius > vw.HOEHEMINUS1)
+  // every stamp centre lies in the box of the two ends: a box that misses the given box by
+  // more than the radius leaves nothing to draw
+  if (std::max(x1, x2) + radius < box.left || std::max(y1, y2) + radius < box.top ||
+      std::min(x1, x2) - radius > box.right || std::min(y1, y2) - radius > box.bottom)
     return;
   const std::int64_t dx = x2 - x1, dy = y2 - y1;
   // changed: the length without the 32-bit overflow of the squares of far end points, and only
@@ -191,9 +215,9 @@ void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::i
   const std::int64_t length = rounded_length(dx, dy);
   if (length <= 0) return;
   std::int64_t first = 1, last = length;
-  const bool ends_inside = std::min(x1, x2) >= 0 && std::max(x1, x2) <= vw.BREITEMINUS1 &&
-                           std::min(y1, y2) >= 0 && std::max(y1, y2) <= vw.HOEHEMINUS1;
-  if (!ends_inside && !stamp_range(x1, y1, dx, dy, length, radius, vw, first, last)) return;
+  const bool ends_inside = std::min(x1, x2) >= box.left && std::max(x1, x2) <= box.right &&
+                           std::min(y1, y2) >= box.top && std::max(y1, y2) <= box.bottom;
+  if (!ends_inside && !stamp_range(x1, y1, dx, dy, length, radius, box, first, last)) return;
 
   // The stroke row by row. Successive stamp centres differ by at most one pixel on each axis
   // (|dx|, |dy| <= length) and every row of a disc holds its centre column, so on each row the
@@ -206,8 +230,8 @@ void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::i
     half_width_radius = radius;
   }
   // every centre lies in the box of the two ends
-  const std::int64_t top = std::max<std::int64_t>(std::min(y1, y2) - radius, 0);
-  const std::int64_t bottom = std::min<std::int64_t>(std::max(y1, y2) + radius, vw.HOEHEMINUS1);
+  const std::int64_t top = std::max(std::min(y1, y2) - radius, box.top);
+  const std::int64_t bottom = std::min(std::max(y1, y2) + radius, box.bottom);
   if (top > bottom) return;
 
   // First the centre columns per centre row: the centres move monotonically, so the stamps of
@@ -253,20 +277,68 @@ void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::i
       left = std::min({left, run_left[k - o] - half_width[o], run_left[k + o] - half_width[o]});
       right = std::max({right, run_right[k - o] + half_width[o], run_right[k + o] + half_width[o]});
     }
-    left = std::max<std::int64_t>(left, 0);
-    right = std::min<std::int64_t>(right, vw.BREITEMINUS1);
-    if (left <= right)
-      std::fill(vw.DATA + row * vw.BREITE + left, vw.DATA + row * vw.BREITE + right + 1, colour);
+    left = std::max(left, box.left);
+    right = std::min(right, box.right);
+    if (left <= right) runs.push_back({row, left, right});
   }
 }
 
-// A stroke of the given width: thin strokes by the library's clipped line.
-void stroke(LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, unsigned width, WORD colour) {
-  if (width == 1)
-    orla_2d::LINECLIPPED(SPRITE01, x1, y1, x2, y2, colour);
-  else
-    bold_line(SPRITE01, x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), colour);
+// Fills the runs moved by offset on both axes, cut to the window.
+void fill_runs(orla::VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, std::int64_t offset,
+               WORD colour) {
+  for (const stroke_run& run : runs)
+    clipped_span(vw, run.left + offset, run.right + offset, run.row + offset, colour);
 }
+
+void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+               std::int64_t y2, BYTE width, WORD colour) {
+  static std::vector<stroke_run> runs;
+  runs.clear();
+  stroke_runs(x1, y1, x2, y2, width, box_of(vw), runs);
+  fill_runs(vw, runs, 0, colour);
+}
+
+// The runs of one element's thick strokes, kept with what they were made from: the end points
+// (or the parabola's key) and the width. The shadow draws the same runs as the element, moved,
+// and a figure at rest draws them again every frame.
+struct kept_runs {
+  bool valid = false;
+  std::uint64_t key[6] = {};
+  std::vector<stroke_run> runs;
+
+  // True when the runs were made from this key; otherwise they are cleared for it.
+  bool holds(const std::uint64_t (&wanted)[6]) {
+    if (valid && std::equal(wanted, wanted + 6, key)) return true;
+    valid = true;
+    std::copy(wanted, wanted + 6, key);
+    runs.clear();
+    return false;
+  }
+};
+
+// The scene layer grown by the shadow offset to the top and the left: runs made for it serve
+// the element (offset 0) and its shadow (moved by the offset) alike.
+pixel_box shared_box() {
+  return {-shadow_offset, -shadow_offset, SPRITE01.BREITEMINUS1, SPRITE01.HOEHEMINUS1};
+}
+
+// A stroke of an element or its shadow: thin strokes by the library's clipped line, thick ones
+// from the element's kept runs.
+void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, unsigned width,
+                    LONGINT offset, WORD colour) {
+  if (width == 1) {
+    orla_2d::LINECLIPPED(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset, colour);
+    return;
+  }
+  const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v); };
+  const std::uint64_t key[6] = {u(x1), u(y1),        u(x2),
+                                u(y2), width & 0xFF, u(SPRITE01.BREITE) << 32 | u(SPRITE01.HOEHE)};
+  if (!kept.holds(key))
+    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), kept.runs);
+  fill_runs(SPRITE01, kept.runs, offset, colour);
+}
+
+kept_runs segment_runs[51], line_runs[51], parabola_runs[4];
 
 void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
@@ -289,7 +361,7 @@ void draw_segment(BYTE i, LONGINT offset, bool shadow) {
   SZAKASZ_SZAMOL(i);
   // kept: a segment that collapses to one pixel is still drawn by the call that found it out
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[s.R][s.G][s.B];
-  stroke(s.KX1 + offset, s.KY1 + offset, s.KX2 + offset, s.KY2 + offset, s.VASTAGSAG, colour);
+  element_stroke(segment_runs[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
 }
 
 void draw_line(BYTE i, LONGINT offset, bool shadow) {
@@ -298,7 +370,7 @@ void draw_line(BYTE i, LONGINT offset, bool shadow) {
   EGYENES_SZAMOL(i);
   if (!e.LETEZIK) return;  // end points too far away to hold on screen
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[e.R][e.G][e.B];
-  stroke(e.KX1 + offset, e.KY1 + offset, e.KX2 + offset, e.KY2 + offset, e.VASTAGSAG, colour);
+  element_stroke(line_runs[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
 }
 
 void draw_circle(BYTE i, LONGINT offset, bool shadow) {
@@ -374,11 +446,29 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
   if (!q.LATSZIK || !q.LETEZIK) return;
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
   const auto& vertices = parabola_vertices(i);
-  for (std::size_t k = 1; k < vertices.size(); ++k) {
-    if (!vertices[k].joined) continue;
-    stroke(vertices[k - 1].x + offset, vertices[k - 1].y + offset, vertices[k].x + offset,
-           vertices[k].y + offset, q.VASTAGSAG, colour);
+  if (q.VASTAGSAG == 1) {
+    for (std::size_t k = 1; k < vertices.size(); ++k) {
+      if (!vertices[k].joined) continue;
+      orla_2d::LINECLIPPED(SPRITE01, vertices[k - 1].x + offset, vertices[k - 1].y + offset,
+                           vertices[k].x + offset, vertices[k].y + offset, colour);
+    }
+    return;
   }
+  // the thick polyline's runs, kept like those of a single stroke
+  const std::uint64_t key[6] = {std::bit_cast<std::uint64_t>(q.FX),
+                                std::bit_cast<std::uint64_t>(q.FY),
+                                std::bit_cast<std::uint64_t>(q.P),
+                                std::bit_cast<std::uint64_t>(q.SZOG),
+                                q.VASTAGSAG,
+                                static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
+                                    static_cast<std::uint64_t>(SPRITE01.HOEHE)};
+  kept_runs& kept = parabola_runs[i];
+  if (!kept.holds(key))
+    for (std::size_t k = 1; k < vertices.size(); ++k)
+      if (vertices[k].joined)
+        stroke_runs(vertices[k - 1].x, vertices[k - 1].y, vertices[k].x, vertices[k].y, q.VASTAGSAG,
+                    shared_box(), kept.runs);
+  fill_runs(SPRITE01, kept.runs, offset, colour);
 }
 
 }  // namespace
