@@ -16,7 +16,9 @@
 namespace vexel_test {
 
 // Where the build puts the program and its four files.
-inline std::string run_folder() { return std::string(ORLA_BINARY_DIR) + "/run"; }
+inline std::string run_folder() {
+  return std::string(ORLA_BINARY_DIR) + "/run";
+}
 
 // The user's hand on the mouse, in frame coordinates.
 inline void move(int x, int y, bool left_down) {
@@ -36,6 +38,10 @@ struct program_run {
   // Called once for every frame presented, with the number of frames presented so far; the
   // messages it posts arrive before the program's next pass.
   std::function<void(std::uint64_t frame)> on_frame;
+  // Called whenever the program finds no message waiting, after on_frame when a frame is new,
+  // and also while the program waits with its window minimised; with the frames presented so
+  // far. Its messages arrive before the program's next pass or ends the wait.
+  std::function<void(std::uint64_t frame)> on_idle;
   // The clock advances one millisecond every this many readings, so that the calibration and
   // every timed wait take no real time and every run is the same.
   std::uint64_t readings_per_ms = 1000;
@@ -50,16 +56,17 @@ inline int run_program(const program_run& run) {
   orla_win32::M_X = orla_win32::M_Y = 0;
   orla_win32::M_L = orla_win32::M_R = false;
   std::uint64_t readings = 0;
-  headless::set_clock([&readings, &run] {
-    return static_cast<win32::DWORD>(readings++ / run.readings_per_ms);
-  });
+  headless::set_clock(
+      [&readings, &run] { return static_cast<win32::DWORD>(readings++ / run.readings_per_ms); });
   std::uint64_t last_frame = headless::frames_presented();
   const std::uint64_t first_frame = last_frame;
   headless::set_idle_hook([&] {
     const std::uint64_t now = headless::frames_presented();
-    if (now == last_frame) return;
-    last_frame = now;
-    if (run.on_frame) run.on_frame(now - first_frame);
+    if (now != last_frame) {
+      last_frame = now;
+      if (run.on_frame) run.on_frame(now - first_frame);
+    }
+    if (run.on_idle) run.on_idle(now - first_frame);
   });
   char previous[4096];
   const bool have_previous = getcwd(previous, sizeof previous) != nullptr;
@@ -72,7 +79,9 @@ inline int run_program(const program_run& run) {
 }
 
 // The pixel of the last presented frame.
-inline std::uint16_t pixel(int x, int y) { return headless::last_frame()[y * 800 + x]; }
+inline std::uint16_t pixel(int x, int y) {
+  return headless::last_frame()[y * 800 + x];
+}
 
 }  // namespace vexel_test
 
