@@ -278,13 +278,14 @@ TEST(VexelSoak, ManyFramesOfARandomUserLeaveNoTraceAndNoSlowdown) {
   EXPECT_GT(minimised_waits, 0u) << "the loop waited minimised";
 
   const double first = median(first_times), last = median(last_times);
+  const auto count = [](std::uint64_t n) { return static_cast<unsigned long long>(n); };
   std::printf(
       "soak: %llu frames of the loop in %.1f s; %llu gestures (%llu drags, %llu help "
-      "visits, %llu minimised); median frame %.1f us first, %.1f us last\n",
-      static_cast<unsigned long long>(running), seconds,
-      static_cast<unsigned long long>(user.gestures), static_cast<unsigned long long>(user.drags),
-      static_cast<unsigned long long>(user.help_visits),
-      static_cast<unsigned long long>(user.minimised), first, last);
+      "visits, %llu minimised); %llu frames dragging, %llu on the help screen, %llu idle "
+      "passes minimised; median frame %.1f us first, %.1f us last\n",
+      count(running), seconds, count(user.gestures), count(user.drags), count(user.help_visits),
+      count(user.minimised), count(dragging_frames), count(help_frames), count(minimised_waits),
+      first, last);
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
   // timings under the sanitizers say little; the release build compares like with like
   EXPECT_LE(last, 1.2 * first) << "the frames of the last part are slower than of the first";
