@@ -111,11 +111,11 @@ bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t
   return first <= last;
 }
 
+__extension__ typedef __int128 wide_int;
+
 // The offsets round(delta * i / length) of the stamps along one axis, step by step: exact
 // integer arithmetic, except within a hair of a tie, where the expression in extended
 // precision decides (it can fall either side of the half there).
-__extension__ typedef __int128 wide_int;
-
 class stamp_offset {
  public:
   stamp_offset(std::int64_t delta, std::int64_t length, std::int64_t i)
@@ -199,7 +199,7 @@ std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
 
 // Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
 // disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
-// method stamps them. Columns are cut to the box only where that saves work.
+// method stamps them, each run cut to the box.
 void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, BYTE width,
                  const pixel_box& box, std::vector<stroke_run>& runs) {
   const std::int64_t radius = static_cast<std::int64_t>(width) - 1;

@@ -343,6 +343,23 @@ TEST_F(VexelReference, LargeCirclesMatchEveryStepOfTheIteration) {
         ASSERT_EQ(check(cx, cy, radius), "") << cx << ", " << cy << " radius " << radius;
   EXPECT_EQ(check(60, 35, 3000), "");
   EXPECT_EQ(check(-5000, -5000, 2000), "") << "a circle far from the window draws nothing";
+
+  // the largest radius, too large to walk every step: the arc through the window lies on the
+  // circle within a pixel and crosses the window from side to side
+  const std::int64_t radius = 2147483647;
+  orla::CLRPACKEDSPRITE(program.vw, 0);
+  orla_2d::CIRCLE(program.vw, 50, static_cast<LONGINT>(30 - radius), static_cast<LONGINT>(radius),
+                  1, 2, 3);
+  int drawn = 0;
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (program.vw.DATA[y * 120 + x] != 0) {
+        ++drawn;
+        const long double d =
+            std::hypot(static_cast<long double>(x - 50), static_cast<long double>(y - 30 + radius));
+        EXPECT_LE(std::fabs(d - radius), 1.0L) << x << ", " << y;
+      }
+  EXPECT_EQ(drawn, 120);
 }
 
 TEST_F(VexelReference, ShortThickStrokesWithHalvesMatchThePlainRenderer) {
