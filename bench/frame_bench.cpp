@@ -29,6 +29,8 @@ using clock_type = std::chrono::steady_clock;
 constexpr LONGINT scene_rows = 458;
 constexpr std::size_t frame_bytes = 800 * 600 * 2, layer_bytes = 800 * 458 * 2;
 constexpr int first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
+// frames of one triangle before the other takes its turn
+constexpr int block_frames = 100;
 
 // The bars of this benchmark.
 constexpr double bar_floor = 4.0, bar_degenerate = 1.5, bar_drag = 3.0;
@@ -169,6 +171,15 @@ void enter_chapter(int chapter) {
   ANIMACIO = true;
   PLAY = true;
   PILSEB = SEBESSEG;
+}
+
+// The start triangle, or C where the options put it.
+void place_normal_triangle(const options& o) {
+  detail::place_vertices_at_start();
+  if (o.move_c) {
+    PONT[3].X = o.c_x;
+    PONT[3].Y = o.c_y;
+  }
 }
 
 // C a thousandth of a pixel off line AB, on the perpendicular through a point between A and B.
@@ -329,19 +340,26 @@ int main(int argc, char** argv) {
     r.chapter = chapter;
     pointer_at_rest();
     enter_chapter(chapter);
-    if (o.normal) {
-      detail::place_vertices_at_start();
-      if (o.move_c) {
-        PONT[3].X = o.c_x;
-        PONT[3].Y = o.c_y;
+    // the two triangles take turns in blocks, so that both see the same load of the machine
+    std::vector<double> normal_times, degenerate_times;
+    const int blocks = std::max(1, o.frames / block_frames);
+    for (int block = 0; block < blocks; ++block) {
+      const int frames = block + 1 < blocks ? block_frames : o.frames - block * block_frames;
+      const int warm_up = block == 0 ? o.warm_up : 2;
+      if (o.normal) {
+        place_normal_triangle(o);
+        const auto t = run_frames(warm_up, frames);
+        normal_times.insert(normal_times.end(), t.begin(), t.end());
       }
-      r.normal = median(run_frames(o.warm_up, o.frames));
+      if (o.degenerate) {
+        place_degenerate_triangle();
+        const auto t = run_frames(warm_up, frames);
+        degenerate_times.insert(degenerate_times.end(), t.begin(), t.end());
+      }
     }
-    if (o.degenerate) {
-      place_degenerate_triangle();
-      r.degenerate = median(run_frames(o.warm_up, o.frames));
-      detail::place_vertices_at_start();
-    }
+    r.normal = median(normal_times);
+    r.degenerate = median(degenerate_times);
+    detail::place_vertices_at_start();
     if (o.drag) {
       const auto times = run_drag(o);
       r.drag_median = median(times);
@@ -359,31 +377,31 @@ int main(int argc, char** argv) {
               frame_bytes, layer_bytes, layer_bytes, floor_us);
   std::printf("medians of wall time per frame; drag: %d positions, each the median of %d runs\n\n",
               o.drag_positions, o.drag_repeats);
-  std::printf("%7s | %9s %7s | %11s %8s | %11s %10s %8s\n", "chapter", "frame us", "/floor",
-              "degener. us", "/frame", "drag med us", "drag max us", "max/med");
+  std::printf("%7s | %8s %7s | %8s %7s | %8s %8s %8s %8s\n", "chapter", "frame us", "/floor",
+              "degen us", "/frame", "drag med", "drag max", "max/med", "max/frm");
   std::printf(
-      "--------+-------------------+----------------------+-------------------------------"
+      "--------+------------------+------------------+-------------------------------------"
       "\n");
+  // the drag bar holds against the median of the drag and against the chapter's median frame
   bool met = true;
   double worst_floor = 0, worst_degenerate = 0, worst_drag = 0;
   for (const auto& r : results) {
     const double f = r.normal / floor_us;
     const double d = r.normal > 0 ? r.degenerate / r.normal : 0;
     const double g = r.drag_median > 0 ? r.drag_max / r.drag_median : 0;
+    const double h = r.normal > 0 ? r.drag_max / r.normal : 0;
     worst_floor = std::max(worst_floor, f);
     worst_degenerate = std::max(worst_degenerate, d);
-    worst_drag = std::max(worst_drag, g);
-    const bool ok = (!o.normal || f <= bar_floor) &&
-                    (!(o.normal && o.degenerate) || d <= bar_degenerate) &&
-                    (!o.drag || g <= bar_drag);
+    worst_drag = std::max({worst_drag, g, h});
+    const bool ok = f <= bar_floor && d <= bar_degenerate && g <= bar_drag && h <= bar_drag;
     met = met && ok;
-    std::printf("%5d%s | %9.1f %6.2fx | %11.1f %7.2fx | %11.1f %10.1f %7.2fx %s\n", r.chapter,
+    std::printf("%5d%s | %8.1f %6.2fx | %8.1f %6.2fx | %8.1f %8.1f %7.2fx %7.2fx %s\n", r.chapter,
                 r.chapter == pedal_chapter ? " *" : "  ", r.normal, f, r.degenerate, d,
-                r.drag_median, r.drag_max, g, ok ? "" : "MISSED");
+                r.drag_median, r.drag_max, g, h, ok ? "" : "MISSED");
   }
   std::printf(
       "\nbars: frame <= %.1fx floor (worst %.2fx); degenerate <= %.1fx frame (worst %.2fx); "
-      "drag max <= %.1fx median (worst %.2fx)\n",
+      "drag max <= %.1fx the drag's median and the chapter's frame (worst %.2fx)\n",
       bar_floor, worst_floor, bar_degenerate, worst_degenerate, bar_drag, worst_drag);
   std::printf("(* the pedal-line chapter)\n%s\n", met ? "all bars met" : "some bars missed");
   return met ? 0 : 1;

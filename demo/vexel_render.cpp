@@ -389,85 +389,144 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
   }
 }
 
-// One vertex of a parabola's polyline in screen integers; joined: a stroke leads to it from the
-// vertex before.
-struct polyline_vertex {
-  LONGINT x;
-  LONGINT y;
-  bool joined;
+// One stroke of a parabola's polyline, between two samples in screen integers.
+struct polyline_stroke {
+  LONGINT x1;
+  LONGINT y1;
+  LONGINT x2;
+  LONGINT y2;
 };
 
-// The polyline of a parabola, as computed for its focus, parameter and angle.
+// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
+// focus, parameter, angle and width.
 struct parabola_polyline {
   bool valid = false;
-  std::uint64_t key[4] = {};
-  std::vector<polyline_vertex> vertices;
+  std::uint64_t key[6] = {};
+  std::vector<polyline_stroke> strokes;
 };
 
-// The vertices of parabola i. They depend on nothing but the four values of the key, so they
-// are kept while those stay bit for bit the same: the shadow and the element draw the same
-// polyline, and a figure that is not being dragged draws it again every frame.
-const std::vector<polyline_vertex>& parabola_vertices(BYTE i) {
+std::uint64_t key_of(REAL v) {
+  return std::bit_cast<std::uint64_t>(v);
+}
+
+// The strokes of parabola i that can touch the scene layer or, moved by the shadow offset,
+// its shadow. A sample is rotated about the focus by FORGAT, in extended precision with
+// transcendental functions; a plain rotation of the sample in double lies within 10^-4 of a
+// pixel of that value for every sample that can hold on screen (the two differ by rounding
+// errors of a few units of 2^-52 of coordinates below 2^31). So a stroke that misses the layer
+// by more than its disc radius and two pixels by the plain rotation is drawn by neither, and
+// where the plain value lies more than 2^-10 from a half pixel it rounds to the same screen
+// integer; only the other samples need FORGAT itself. The strokes depend on nothing but the
+// key, so they are kept while it stays bit for bit the same: the shadow and the element draw
+// the same strokes, and a figure at rest draws them every frame.
+const std::vector<polyline_stroke>& parabola_strokes(BYTE i) {
   static parabola_polyline kept[4];
   const auto& q = PARABOLA[i];
   parabola_polyline& line = kept[i];
-  const std::uint64_t key[4] = {
-      std::bit_cast<std::uint64_t>(q.FX), std::bit_cast<std::uint64_t>(q.FY),
-      std::bit_cast<std::uint64_t>(q.P), std::bit_cast<std::uint64_t>(q.SZOG)};
-  if (line.valid && std::equal(key, key + 4, line.key)) return line.vertices;
+  const std::uint64_t key[6] = {key_of(q.FX),
+                                key_of(q.FY),
+                                key_of(q.P),
+                                key_of(q.SZOG),
+                                q.VASTAGSAG,
+                                static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
+                                    static_cast<std::uint64_t>(SPRITE01.HOEHE)};
+  if (line.valid && std::equal(key, key + 6, line.key)) return line.strokes;
   line.valid = true;
-  std::copy(key, key + 4, line.key);
-  line.vertices.clear();
+  std::copy(key, key + 6, line.key);
+  line.strokes.clear();
+
   const long double p = q.P;
   const long double c = q.FY - p / 2;
   const auto n = 6 * static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P))) + 50;
   const auto step = static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P) / 20)) + 1;
-  bool have_previous = false;
-  for (std::int64_t t = -n; t <= n; t += step) {
-    const long double u = q.FX + t;
+  const pixel_box box = shared_box();
+  const double reach = std::max(0, static_cast<int>(q.VASTAGSAG) - 1) + 2.0;
+  const double cos_angle = std::cos(q.SZOG), sin_angle = std::sin(q.SZOG);
+
+  // a sample: its parameter, its rough place after the rotation, and, once needed, its exact
+  // screen place (refused when too far away to hold on screen)
+  struct sample {
+    std::int64_t t = 0;
+    double x = 0, y = 0;
+    bool exact = false, on_screen = false;
+    LONGINT sx = 0, sy = 0;
+  };
+  const double half_p = static_cast<double>(q.P) / 2, twice_p = 2 * static_cast<double>(q.P);
+  auto sample_at = [&](std::int64_t t) {
+    sample s;
+    s.t = t;
+    const double du = static_cast<double>(t);
+    const double dv = du * du / twice_p - half_p;
+    s.x = q.FX + du * cos_angle - dv * sin_angle;
+    s.y = q.FY + du * sin_angle + dv * cos_angle;
+    return s;
+  };
+  auto clear_of_halves = [](double v) {
+    return std::fabs(v) < 536870912.0 && std::fabs(v - std::floor(v) - 0.5) > 1.0 / 1024;
+  };
+  auto make_exact = [&](sample& s) {
+    if (s.exact) return;
+    s.exact = true;
+    if (clear_of_halves(s.x) && clear_of_halves(s.y)) {
+      s.on_screen = true;
+      s.sx = static_cast<LONGINT>(std::lrint(s.x));
+      s.sy = static_cast<LONGINT>(std::lrint(s.y));
+      return;
+    }
+    const long double u = q.FX + s.t;
     const long double v = (u - q.FX) * (u - q.FX) / (2 * p) + c;
     REAL rx = 0, ry = 0;
     FORGAT(q.SZOG, static_cast<REAL>(u), static_cast<REAL>(v), q.FX, q.FY, rx, ry);
-    LONGINT x = 0, y = 0;
     // changed: a vertex too far away to hold on screen (a focus almost on its directrix)
     // breaks the polyline instead of overflowing
-    if (!detail::to_screen(rx, x) || !detail::to_screen(ry, y)) {
-      have_previous = false;
-      continue;
+    s.on_screen = detail::to_screen(rx, s.sx) && detail::to_screen(ry, s.sy);
+  };
+  auto comes_near = [&](const sample& a, const sample& b) {
+    if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+      return true;
+    return std::max(a.x, b.x) + reach >= static_cast<double>(box.left) &&
+           std::max(a.y, b.y) + reach >= static_cast<double>(box.top) &&
+           std::min(a.x, b.x) - reach <= static_cast<double>(box.right) &&
+           std::min(a.y, b.y) - reach <= static_cast<double>(box.bottom);
+  };
+
+  sample previous = sample_at(-n);
+  for (std::int64_t t = -n + step; t <= n; t += step) {
+    sample current = sample_at(t);
+    if (comes_near(previous, current)) {
+      make_exact(previous);
+      make_exact(current);
+      if (previous.on_screen && current.on_screen)
+        line.strokes.push_back({previous.sx, previous.sy, current.sx, current.sy});
     }
-    line.vertices.push_back({x, y, have_previous});
-    have_previous = true;
+    previous = current;
   }
-  return line.vertices;
+  return line.strokes;
 }
 
 void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
   auto& q = PARABOLA[i];
   if (!q.LATSZIK || !q.LETEZIK) return;
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
-  const auto& vertices = parabola_vertices(i);
+  const auto& strokes = parabola_strokes(i);
   if (q.VASTAGSAG == 1) {
-    for (std::size_t k = 1; k < vertices.size(); ++k) {
-      if (!vertices[k].joined) continue;
-      orla_2d::LINECLIPPED(SPRITE01, vertices[k - 1].x + offset, vertices[k - 1].y + offset,
-                           vertices[k].x + offset, vertices[k].y + offset, colour);
-    }
+    for (const polyline_stroke& s : strokes)
+      orla_2d::LINECLIPPED(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset,
+                           colour);
     return;
   }
   // the thick polyline's runs, kept like those of a single stroke
-  const std::uint64_t key[6] = {std::bit_cast<std::uint64_t>(q.FX),
-                                std::bit_cast<std::uint64_t>(q.FY),
-                                std::bit_cast<std::uint64_t>(q.P),
-                                std::bit_cast<std::uint64_t>(q.SZOG),
+  const std::uint64_t key[6] = {key_of(q.FX),
+                                key_of(q.FY),
+                                key_of(q.P),
+                                key_of(q.SZOG),
                                 q.VASTAGSAG,
                                 static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
                                     static_cast<std::uint64_t>(SPRITE01.HOEHE)};
   kept_runs& kept = parabola_runs[i];
   if (!kept.holds(key))
-    for (std::size_t k = 1; k < vertices.size(); ++k)
-      if (vertices[k].joined)
-        stroke_runs(vertices[k - 1].x, vertices[k - 1].y, vertices[k].x, vertices[k].y, q.VASTAGSAG,
-                    shared_box(), kept.runs);
+    for (const polyline_stroke& s : strokes)
+      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
 }
 

@@ -2,7 +2,6 @@
 #include "orla_2d.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -225,40 +224,17 @@ step_range steps_by_y(coord radius, coord base, coord sign, LONGINT size) {
   return {first, last};
 }
 
-// Up to eight ranges of steps, sorted and merged.
-struct step_ranges {
-  std::array<step_range, 8> range;
-  std::size_t count = 0;
-};
-
-// The steps of the circle about (cx, cy) at which any of the eight points lies in a window of
-// width x height.
-step_ranges visible_steps(coord cx, coord cy, coord radius, LONGINT width, LONGINT height) {
-  const coord end = last_visited_step(radius);
-  step_ranges found;
-  auto add = [&](step_range a, step_range b) {
-    const step_range r{std::max({a.first, b.first, coord{0}}), std::min({a.last, b.last, end})};
-    if (r.first <= r.last) found.range[found.count++] = r;
-  };
-  // the points (cx +- x, cy -+ Y) and (cx -+ Y, cy +- x)
-  for (const coord sx : {coord{1}, coord{-1}})
-    for (const coord sy : {coord{1}, coord{-1}}) {
-      add(steps_by_x(cx, sx, width), steps_by_y(radius, cy, sy, height));
-      add(steps_by_x(cy, sx, height), steps_by_y(radius, cx, sy, width));
-    }
-  std::sort(found.range.begin(), found.range.begin() + static_cast<std::ptrdiff_t>(found.count),
-            [](const step_range& a, const step_range& b) { return a.first < b.first; });
-  step_ranges merged;
-  for (std::size_t i = 0; i < found.count; ++i) {
-    const step_range& r = found.range[i];
-    if (merged.count > 0 && r.first <= merged.range[merged.count - 1].last + 1) {
-      coord& last = merged.range[merged.count - 1].last;
-      last = std::max(last, r.last);
-    } else {
-      merged.range[merged.count++] = r;
-    }
-  }
-  return merged;
+// The steps at which a point of the circle lies in a window of width x height: the point
+// whose coordinates are (cx + sign_x * x, cy + sign_y * Y), or with swapped set
+// (cx + sign_y * Y, cy + sign_x * x). Both coordinates follow from the step exactly, so the
+// range holds every step at which the point is inside and no other.
+step_range point_steps(coord cx, coord cy, coord radius, coord sign_x, coord sign_y, bool swapped,
+                       LONGINT width, LONGINT height, coord end) {
+  const step_range along = swapped ? steps_by_x(cy, sign_x, height) : steps_by_x(cx, sign_x, width);
+  const step_range across =
+      swapped ? steps_by_y(radius, cx, sign_y, width) : steps_by_y(radius, cy, sign_y, height);
+  return {std::max({along.first, across.first, coord{0}}),
+          std::min({along.last, across.last, end})};
 }
 
 // Plots (cx - dx, row) and (cx + dx, row) if they lie inside the window.
@@ -372,12 +348,24 @@ void CIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD r, W
     detail::midpoint_circle(radius, plot_eight);
     return;
   }
-  // A large circle: only the steps at which one of the eight points falls in the window are
-  // run, each from the state the whole iteration would have there, so the pixels are the same.
-  const detail::step_ranges visible = detail::visible_steps(cx, cy, radius, vw.BREITE, vw.HOEHE);
-  for (std::size_t i = 0; i < visible.count; ++i)
-    detail::midpoint_circle_steps(radius, visible.range[i].first, visible.range[i].last,
-                                  plot_eight);
+  // A large circle: each of the eight points is drawn only over the steps at which it falls in
+  // the window, each run started from the state the whole iteration would have there, so the
+  // pixels are the same at a cost of the pixels seen.
+  const coord end = detail::last_visited_step(radius);
+  for (const coord sign_x : {coord{1}, coord{-1}})
+    for (const coord sign_y : {coord{1}, coord{-1}})
+      for (const bool swapped : {false, true}) {
+        const detail::step_range steps =
+            detail::point_steps(cx, cy, radius, sign_x, sign_y, swapped, vw.BREITE, vw.HOEHE, end);
+        if (steps.first > steps.last) continue;
+        detail::midpoint_circle_steps(radius, steps.first, steps.last, [&](coord x, coord y) {
+          const coord along = sign_x * x, across = -sign_y * y;  // y = -Y
+          if (swapped)
+            detail::plot_clipped(vw, coord{cx} + across, coord{cy} + along, colour);
+          else
+            detail::plot_clipped(vw, coord{cx} + along, coord{cy} + across, colour);
+        });
+      }
 }
 
 void FULLCIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD colour) {

@@ -312,6 +312,36 @@ TEST_F(VexelReference, NearlyFlatTrianglesMatchThePlainRenderer) {
   }
 }
 
+TEST_F(VexelReference, ParabolasMatchThePlainRendererFromNearToFarFoci) {
+  // every sample rotated by FORGAT, against the program's polyline; thin strokes show every
+  // vertex exactly, thick ones the runs kept for the shadow and the element
+  std::mt19937 random(13);
+  std::uniform_real_distribution<REAL> x(-100.0, 900.0), y(-100.0, 560.0), angle(-7.0, 7.0);
+  std::uniform_real_distribution<REAL> exponent(-2.0, 2.7);
+  window expected(800, 458);
+  for (int n = 0; n < 150; ++n) {
+    auto& q = PARABOLA[1];
+    q = {};
+    q.FX = x(random);
+    q.FY = y(random);
+    q.P = std::pow(10.0, exponent(random)) * (n % 2 ? 1 : -1);
+    q.SZOG = n % 10 == 0 ? 0.0 : angle(random);
+    q.VASTAGSAG = static_cast<BYTE>(n % 3 == 0 && std::fabs(q.P) >= 1 ? 2 + n % 2 : 1);
+    q.B = 31;
+    q.LATSZIK = q.LETEZIK = true;
+    orla::CLRPACKEDSPRITE(SPRITE01, 0);
+    orla::CLRPACKEDSPRITE(expected.vw, 0);
+    PARABOLAARNYEKKIRAK(1);
+    PARABOLAKIRAK(1);
+    parabola(expected.vw, 1, shadow_offset, true);
+    parabola(expected.vw, 1, 0, false);
+    ASSERT_EQ(difference(SPRITE01, expected.vw), "")
+        << "focus " << q.FX << ", " << q.FY << " P " << q.P << " angle " << q.SZOG << " width "
+        << int(q.VASTAGSAG);
+  }
+  PARABOLA[1] = {};
+}
+
 TEST_F(VexelReference, LargeCirclesMatchEveryStepOfTheIteration) {
   window program(120, 70), expected(120, 70);
   std::mt19937_64 random(10);
