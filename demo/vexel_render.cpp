@@ -1,5 +1,9 @@
 // vexel: drawing the elements of the figure and their shadows into the scene layer.
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "orla_2d.hpp"
 #include "vexel.hpp"
@@ -17,7 +21,9 @@ void FILL_RGBTOCOLOR() {
 
 namespace {
 
-WORD colour_of(BYTE r, BYTE g, BYTE b) { return orla::PACK(r, g, b); }
+WORD colour_of(BYTE r, BYTE g, BYTE b) {
+  return orla::PACK(r, g, b);
+}
 const WORD shadow_colour = orla::PACK(shadow_r, shadow_g, shadow_b);
 
 // A clipped span in packed colour: the same pixels as a per-pixel clipped walk, clamped once.
@@ -54,65 +60,292 @@ void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std
   }
 }
 
-// The range of stamp indices i in 1..L whose disc centre can lie in the window grown by the
-// disc radius (plus one pixel for the rounding of the centre). The centres move monotonically
-// along the stroke, so this range holds every disc that can touch the window.
+// A rectangle of pixel positions, both edges included.
+struct pixel_box {
+  std::int64_t left;
+  std::int64_t top;
+  std::int64_t right;
+  std::int64_t bottom;
+};
+
+pixel_box box_of(const orla::VIRTUALWINDOW& vw) {
+  return {0, 0, vw.BREITEMINUS1, vw.HOEHEMINUS1};
+}
+
+// One row's run of a thick stroke, its columns not yet cut to a window.
+struct stroke_run {
+  std::int64_t row;
+  std::int64_t left;
+  std::int64_t right;
+};
+
+// The range of stamp indices i in 1..L whose disc centre can lie in the box grown by the disc
+// radius (plus one pixel for the rounding of the centre). The centres move monotonically along
+// the stroke, so this range holds every disc that can touch the box.
 bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t dy,
-                 std::int64_t length, std::int64_t grow, const orla::VIRTUALWINDOW& vw,
-                 std::int64_t& first, std::int64_t& last) {
-  long double lo = 0.0L, hi = static_cast<long double>(length);
-  auto clip = [&](long double start, long double delta, long double min, long double max) {
+                 std::int64_t length, std::int64_t grow, const pixel_box& box, std::int64_t& first,
+                 std::int64_t& last) {
+  // in double: the range is widened by a stamp on either side, far more than its rounding
+  double lo = 0.0, hi = static_cast<double>(length);
+  auto clip = [&](double start, double delta, double min, double max) {
     // start + delta * i / length within [min, max]
-    if (delta == 0) return start >= min && start <= max;
-    long double a = (min - start) * length / delta, b = (max - start) * length / delta;
+    if (delta == 0) {
+      if (start < min || start > max) hi = -1.0;
+      return;
+    }
+    double a = (min - start) * static_cast<double>(length) / delta;
+    double b = (max - start) * static_cast<double>(length) / delta;
     if (a > b) std::swap(a, b);
     lo = std::max(lo, a);
     hi = std::min(hi, b);
-    return lo <= hi;
   };
-  const long double g = static_cast<long double>(grow + 1);
-  if (!clip(x1, dx, -g, vw.BREITEMINUS1 + g) || !clip(y1, dy, -g, vw.HOEHEMINUS1 + g))
-    return false;
-  first = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::floor(lo)) - 1);
-  last = std::min<std::int64_t>(length, static_cast<std::int64_t>(std::ceil(hi)) + 1);
+  const double g = static_cast<double>(grow + 1);
+  clip(static_cast<double>(x1), static_cast<double>(dx), static_cast<double>(box.left) - g,
+       static_cast<double>(box.right) + g);
+  clip(static_cast<double>(y1), static_cast<double>(dy), static_cast<double>(box.top) - g,
+       static_cast<double>(box.bottom) + g);
+  if (hi < 0.0 || lo > hi + 2.0) return false;
+  // lo and hi lie within [0, length] here, where truncation rounds down
+  first = std::max<std::int64_t>(1, static_cast<std::int64_t>(lo) - 1);
+  last = std::min<std::int64_t>(length, static_cast<std::int64_t>(hi) + 2);
   return first <= last;
+}
+
+__extension__ typedef __int128 wide_int;
+
+// The offsets round(delta * i / length) of the stamps along one axis, step by step: exact
+// integer arithmetic, except within a hair of a tie, where the expression in extended
+// precision decides (it can fall either side of the half there).
+class stamp_offset {
+ public:
+  stamp_offset(std::int64_t delta, std::int64_t length, std::int64_t i)
+      : delta_(delta), length_(length), step_(delta < 0 ? -delta : delta), i_(i) {
+    std::int64_t narrow = 0;
+    if (i == 1) {
+      // step_ <= length: no division for the first stamp
+      whole_ = step_ == length ? 1 : 0;
+      rest_ = step_ == length ? 0 : step_;
+    } else if (!__builtin_mul_overflow(step_, i, &narrow)) {
+      whole_ = narrow / length;
+      rest_ = narrow % length;
+    } else {
+      const auto product = static_cast<wide_int>(step_) * i;
+      whole_ = static_cast<std::int64_t>(product / length);
+      rest_ = static_cast<std::int64_t>(product % length);
+    }
+  }
+  std::int64_t value() const {
+    // 2 * rest - length against the length: which side of the half the fraction lies
+    const std::int64_t side = 2 * rest_ - length_;
+    if (side >= -tie_band_ && side <= tie_band_) [[unlikely]] {
+      const long double f = static_cast<long double>(i_) / length_;
+      // rint rounds as nearbyint in the default rounding mode, inline
+      return static_cast<std::int64_t>(std::rint(delta_ * f));
+    }
+    const std::int64_t rounded = whole_ + (side > 0);
+    return (rounded ^ sign_) - sign_;
+  }
+  void next() {
+    ++i_;
+    rest_ += step_;  // step_ <= length_: at most one carry
+    const bool carry = rest_ >= length_;
+    rest_ -= carry ? length_ : 0;
+    whole_ += carry;
+  }
+
+ private:
+  std::int64_t delta_, length_, step_, i_, whole_ = 0, rest_ = 0;
+  // all ones for a negative delta: the rounded magnitude is negated
+  std::int64_t sign_ = delta_ < 0 ? -1 : 0;
+  // within this distance of a tie (2^-25 of a pixel and less) extended precision decides
+  std::int64_t tie_band_ = length_ >> 24;
+};
+
+// Half-widths of the disc of a radius per row offset 0..radius, as the midpoint spans lay it:
+// every row of the disc is one run about the centre column.
+void disc_half_widths(std::int64_t radius, std::int64_t* half_width) {
+  std::fill_n(half_width, radius + 1, std::int64_t{0});
+  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
+  while (-y >= x) {
+    half_width[-y] = std::max(half_width[-y], x);
+    half_width[x] = std::max(half_width[x], -y);
+    if (d >= 0) {
+      ++y;
+      d += 4 * (x + y) + 6;
+    } else {
+      d += 4 * x + 6;
+    }
+    ++x;
+  }
+}
+
+// round(sqrt(dx^2 + dy^2)) for any pair of 32-bit end points. The square root of an integer
+// never lies on a half, so below 2^62 the integer square root decides exactly; above, the sum
+// itself no longer fits and extended precision takes over.
+std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
+  const auto sum = static_cast<wide_int>(dx) * dx + static_cast<wide_int>(dy) * dy;
+  if (sum >= (static_cast<wide_int>(1) << 62)) {
+    const long double length =
+        std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
+    return static_cast<std::int64_t>(std::nearbyint(length));
+  }
+  const auto n = static_cast<std::int64_t>(sum);
+  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
+  while (root * root > n) --root;
+  while ((root + 1) * (root + 1) <= n) ++root;
+  // sqrt(n) >= root + 1/2 exactly when n > root^2 + root
+  return n > root * root + root ? root + 1 : root;
+}
+
+// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
+// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
+// method stamps them, each run cut to the box.
+void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, BYTE width,
+                 const pixel_box& box, std::vector<stroke_run>& runs) {
+  const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
+  if (radius < 0) return;  // width 0: discs of a negative radius draw nothing
+  // every stamp centre lies in the box of the two ends: a box that misses the given box by
+  // more than the radius leaves nothing to draw
+  if (std::max(x1, x2) + radius < box.left || std::max(y1, y2) + radius < box.top ||
+      std::min(x1, x2) - radius > box.right || std::min(y1, y2) - radius > box.bottom)
+    return;
+  const std::int64_t dx = x2 - x1, dy = y2 - y1;
+  // changed: the length without the 32-bit overflow of the squares of far end points, and only
+  // the stamps that can touch the window are made; the pixels drawn are the same
+  const std::int64_t length = rounded_length(dx, dy);
+  if (length <= 0) return;
+  std::int64_t first = 1, last = length;
+  const bool ends_inside = std::min(x1, x2) >= box.left && std::max(x1, x2) <= box.right &&
+                           std::min(y1, y2) >= box.top && std::max(y1, y2) <= box.bottom;
+  if (!ends_inside && !stamp_range(x1, y1, dx, dy, length, radius, box, first, last)) return;
+
+  // The stroke row by row. Successive stamp centres differ by at most one pixel on each axis
+  // (|dx|, |dy| <= length) and every row of a disc holds its centre column, so on each row the
+  // stamps that reach it form one run of centres whose runs join: the row's part of the union
+  // of the discs is the single run from the leftmost to the rightmost disc edge on it.
+  static std::int64_t half_width[256];
+  static std::int64_t half_width_radius = -1;
+  if (half_width_radius != radius) {
+    disc_half_widths(radius, half_width);
+    half_width_radius = radius;
+  }
+  // every centre lies in the box of the two ends
+  const std::int64_t top = std::max(std::min(y1, y2) - radius, box.top);
+  const std::int64_t bottom = std::min(std::max(y1, y2) + radius, box.bottom);
+  if (top > bottom) return;
+
+  // First the centre columns per centre row: the centres move monotonically, so the stamps of
+  // one centre row are one run, from its first centre column to its last. Centre rows that
+  // can reach the rows top..bottom are kept, from top - radius on.
+  const std::int64_t centre_base = top - radius;
+  const auto centre_rows = static_cast<std::size_t>(bottom - top + 1 + 2 * radius);
+  static std::vector<std::int64_t> run_left, run_right;
+  if (run_left.size() < centre_rows) {
+    run_left.resize(centre_rows);
+    run_right.resize(centre_rows);
+  }
+  // empty centre rows: far enough out that the half-widths cannot bring them back
+  constexpr std::int64_t none = std::int64_t{1} << 60;
+  std::fill_n(run_left.begin(), centre_rows, none);
+  std::fill_n(run_right.begin(), centre_rows, -none);
+  auto keep_run = [&](std::int64_t cy, std::int64_t cx_from, std::int64_t cx_to) {
+    const auto k = static_cast<std::uint64_t>(cy - centre_base);
+    if (k >= centre_rows) return;
+    run_left[k] = std::min({run_left[k], cx_from, cx_to});
+    run_right[k] = std::max({run_right[k], cx_from, cx_to});
+  };
+  stamp_offset ox(dx, length, first), oy(dy, length, first);
+  std::int64_t run_cy = y1 + oy.value(), run_from = x1 + ox.value(), run_to = run_from;
+  for (std::int64_t i = first + 1; i <= last; ++i) {
+    ox.next();
+    oy.next();
+    const std::int64_t cx = x1 + ox.value(), cy = y1 + oy.value();
+    if (cy != run_cy) {
+      keep_run(run_cy, run_from, run_to);
+      run_cy = cy;
+      run_from = cx;
+    }
+    run_to = cx;
+  }
+  keep_run(run_cy, run_from, run_to);
+
+  // Then every row from the centre rows within the radius of it.
+  for (std::int64_t row = top; row <= bottom; ++row) {
+    const std::int64_t k = row - centre_base;  // the centre row on this row; radius <= k
+    std::int64_t left = run_left[k] - half_width[0], right = run_right[k] + half_width[0];
+    for (std::int64_t o = 1; o <= radius; ++o) {
+      left = std::min({left, run_left[k - o] - half_width[o], run_left[k + o] - half_width[o]});
+      right = std::max({right, run_right[k - o] + half_width[o], run_right[k + o] + half_width[o]});
+    }
+    left = std::max(left, box.left);
+    right = std::min(right, box.right);
+    if (left <= right) runs.push_back({row, left, right});
+  }
+}
+
+// Fills the runs moved by offset on both axes, cut to the window.
+void fill_runs(orla::VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, std::int64_t offset,
+               WORD colour) {
+  for (const stroke_run& run : runs)
+    clipped_span(vw, run.left + offset, run.right + offset, run.row + offset, colour);
 }
 
 void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
                std::int64_t y2, BYTE width, WORD colour) {
-  const std::int64_t dx = x2 - x1, dy = y2 - y1;
-  // changed: the length in floating point (the squares of far end points overflow 32 bits) and
-  // only the stamps that can touch the window are made; the pixels drawn are the same
-  const long double length_real =
-      std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
-  const auto length = static_cast<std::int64_t>(std::nearbyint(length_real));
-  if (length <= 0) return;
-  const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
-  std::int64_t first = 0, last = -1;
-  if (!stamp_range(x1, y1, dx, dy, length, radius, vw, first, last)) return;
-  for (std::int64_t i = first; i <= last; ++i) {
-    const long double f = static_cast<long double>(i) / length;
-    const auto cx = x1 + static_cast<std::int64_t>(std::nearbyint(dx * f));
-    const auto cy = y1 + static_cast<std::int64_t>(std::nearbyint(dy * f));
-    clipped_disc(vw, cx, cy, radius, colour);
-  }
+  static std::vector<stroke_run> runs;
+  runs.clear();
+  stroke_runs(x1, y1, x2, y2, width, box_of(vw), runs);
+  fill_runs(vw, runs, 0, colour);
 }
 
-// A stroke of the given width: thin strokes by the library's clipped line.
-void stroke(LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, unsigned width, WORD colour) {
-  if (width == 1)
-    orla_2d::LINECLIPPED(SPRITE01, x1, y1, x2, y2, colour);
-  else
-    bold_line(SPRITE01, x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), colour);
+// The runs of one element's thick strokes, kept with what they were made from: the end points
+// (or the parabola's key) and the width. The shadow draws the same runs as the element, moved,
+// and a figure at rest draws them again every frame.
+struct kept_runs {
+  bool valid = false;
+  std::uint64_t key[6] = {};
+  std::vector<stroke_run> runs;
+
+  // True when the runs were made from this key; otherwise they are cleared for it.
+  bool holds(const std::uint64_t (&wanted)[6]) {
+    if (valid && std::equal(wanted, wanted + 6, key)) return true;
+    valid = true;
+    std::copy(wanted, wanted + 6, key);
+    runs.clear();
+    return false;
+  }
+};
+
+// The scene layer grown by the shadow offset to the top and the left: runs made for it serve
+// the element (offset 0) and its shadow (moved by the offset) alike.
+pixel_box shared_box() {
+  return {-shadow_offset, -shadow_offset, SPRITE01.BREITEMINUS1, SPRITE01.HOEHEMINUS1};
 }
+
+// A stroke of an element or its shadow: thin strokes by the library's clipped line, thick ones
+// from the element's kept runs.
+void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, unsigned width,
+                    LONGINT offset, WORD colour) {
+  if (width == 1) {
+    orla_2d::LINECLIPPED(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset, colour);
+    return;
+  }
+  const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v); };
+  const std::uint64_t key[6] = {u(x1), u(y1),        u(x2),
+                                u(y2), width & 0xFF, u(SPRITE01.BREITE) << 32 | u(SPRITE01.HOEHE)};
+  if (!kept.holds(key))
+    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), kept.runs);
+  fill_runs(SPRITE01, kept.runs, offset, colour);
+}
+
+kept_runs segment_runs[51], line_runs[51], parabola_runs[4];
 
 void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
   if (!p.LATSZIK || !p.LETEZIK) return;
   PONT_SZAMOL(i);
   if (!p.LETEZIK) return;
-  clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET,
-               colour);
+  clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET, colour);
 }
 
 void draw_segment(BYTE i, LONGINT offset, bool shadow) {
@@ -128,7 +361,7 @@ void draw_segment(BYTE i, LONGINT offset, bool shadow) {
   SZAKASZ_SZAMOL(i);
   // kept: a segment that collapses to one pixel is still drawn by the call that found it out
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[s.R][s.G][s.B];
-  stroke(s.KX1 + offset, s.KY1 + offset, s.KX2 + offset, s.KY2 + offset, s.VASTAGSAG, colour);
+  element_stroke(segment_runs[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
 }
 
 void draw_line(BYTE i, LONGINT offset, bool shadow) {
@@ -137,7 +370,7 @@ void draw_line(BYTE i, LONGINT offset, bool shadow) {
   EGYENES_SZAMOL(i);
   if (!e.LETEZIK) return;  // end points too far away to hold on screen
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[e.R][e.G][e.B];
-  stroke(e.KX1 + offset, e.KY1 + offset, e.KX2 + offset, e.KY2 + offset, e.VASTAGSAG, colour);
+  element_stroke(line_runs[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
 }
 
 void draw_circle(BYTE i, LONGINT offset, bool shadow) {
@@ -156,35 +389,145 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
   }
 }
 
-void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
-  auto& q = PARABOLA[i];
-  if (!q.LATSZIK || !q.LETEZIK) return;
-  const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
+// One stroke of a parabola's polyline, between two samples in screen integers.
+struct polyline_stroke {
+  LONGINT x1;
+  LONGINT y1;
+  LONGINT x2;
+  LONGINT y2;
+};
+
+// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
+// focus, parameter, angle and width.
+struct parabola_polyline {
+  bool valid = false;
+  std::uint64_t key[6] = {};
+  std::vector<polyline_stroke> strokes;
+};
+
+std::uint64_t key_of(REAL v) {
+  return std::bit_cast<std::uint64_t>(v);
+}
+
+// The strokes of parabola i that can touch the scene layer or, moved by the shadow offset,
+// its shadow. A sample is rotated about the focus by FORGAT, in extended precision with
+// transcendental functions; a plain rotation of the sample in double lies within 10^-4 of a
+// pixel of that value for every sample that can hold on screen (the two differ by rounding
+// errors of a few units of 2^-52 of coordinates below 2^31). So a stroke that misses the layer
+// by more than its disc radius and two pixels by the plain rotation is drawn by neither, and
+// where the plain value lies more than 2^-10 from a half pixel it rounds to the same screen
+// integer; only the other samples need FORGAT itself. The strokes depend on nothing but the
+// key, so they are kept while it stays bit for bit the same: the shadow and the element draw
+// the same strokes, and a figure at rest draws them every frame.
+const std::vector<polyline_stroke>& parabola_strokes(BYTE i) {
+  static parabola_polyline kept[4];
+  const auto& q = PARABOLA[i];
+  parabola_polyline& line = kept[i];
+  const std::uint64_t key[6] = {key_of(q.FX),
+                                key_of(q.FY),
+                                key_of(q.P),
+                                key_of(q.SZOG),
+                                q.VASTAGSAG,
+                                static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
+                                    static_cast<std::uint64_t>(SPRITE01.HOEHE)};
+  if (line.valid && std::equal(key, key + 6, line.key)) return line.strokes;
+  line.valid = true;
+  std::copy(key, key + 6, line.key);
+  line.strokes.clear();
+
   const long double p = q.P;
   const long double c = q.FY - p / 2;
   const auto n = 6 * static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P))) + 50;
   const auto step = static_cast<std::int64_t>(std::nearbyint(std::fabs(q.P) / 20)) + 1;
-  bool have_previous = false;
-  LONGINT px = 0, py = 0;
-  for (std::int64_t t = -n; t <= n; t += step) {
-    const long double u = q.FX + t;
+  const pixel_box box = shared_box();
+  const double reach = std::max(0, static_cast<int>(q.VASTAGSAG) - 1) + 2.0;
+  const double cos_angle = std::cos(q.SZOG), sin_angle = std::sin(q.SZOG);
+
+  // a sample: its parameter, its rough place after the rotation, and, once needed, its exact
+  // screen place (refused when too far away to hold on screen)
+  struct sample {
+    std::int64_t t = 0;
+    double x = 0, y = 0;
+    bool exact = false, on_screen = false;
+    LONGINT sx = 0, sy = 0;
+  };
+  const double half_p = static_cast<double>(q.P) / 2, twice_p = 2 * static_cast<double>(q.P);
+  auto sample_at = [&](std::int64_t t) {
+    sample s;
+    s.t = t;
+    const double du = static_cast<double>(t);
+    const double dv = du * du / twice_p - half_p;
+    s.x = q.FX + du * cos_angle - dv * sin_angle;
+    s.y = q.FY + du * sin_angle + dv * cos_angle;
+    return s;
+  };
+  auto clear_of_halves = [](double v) {
+    return std::fabs(v) < 536870912.0 && std::fabs(v - std::floor(v) - 0.5) > 1.0 / 1024;
+  };
+  auto make_exact = [&](sample& s) {
+    if (s.exact) return;
+    s.exact = true;
+    if (clear_of_halves(s.x) && clear_of_halves(s.y)) {
+      s.on_screen = true;
+      s.sx = static_cast<LONGINT>(std::lrint(s.x));
+      s.sy = static_cast<LONGINT>(std::lrint(s.y));
+      return;
+    }
+    const long double u = q.FX + s.t;
     const long double v = (u - q.FX) * (u - q.FX) / (2 * p) + c;
     REAL rx = 0, ry = 0;
     FORGAT(q.SZOG, static_cast<REAL>(u), static_cast<REAL>(v), q.FX, q.FY, rx, ry);
-    LONGINT x = 0, y = 0;
     // changed: a vertex too far away to hold on screen (a focus almost on its directrix)
     // breaks the polyline instead of overflowing
-    if (!detail::to_screen(rx, x) || !detail::to_screen(ry, y)) {
-      have_previous = false;
-      continue;
+    s.on_screen = detail::to_screen(rx, s.sx) && detail::to_screen(ry, s.sy);
+  };
+  auto comes_near = [&](const sample& a, const sample& b) {
+    if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+      return true;
+    return std::max(a.x, b.x) + reach >= static_cast<double>(box.left) &&
+           std::max(a.y, b.y) + reach >= static_cast<double>(box.top) &&
+           std::min(a.x, b.x) - reach <= static_cast<double>(box.right) &&
+           std::min(a.y, b.y) - reach <= static_cast<double>(box.bottom);
+  };
+
+  sample previous = sample_at(-n);
+  for (std::int64_t t = -n + step; t <= n; t += step) {
+    sample current = sample_at(t);
+    if (comes_near(previous, current)) {
+      make_exact(previous);
+      make_exact(current);
+      if (previous.on_screen && current.on_screen)
+        line.strokes.push_back({previous.sx, previous.sy, current.sx, current.sy});
     }
-    x += offset;
-    y += offset;
-    if (have_previous) stroke(px, py, x, y, q.VASTAGSAG, colour);
-    px = x;
-    py = y;
-    have_previous = true;
+    previous = current;
   }
+  return line.strokes;
+}
+
+void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
+  auto& q = PARABOLA[i];
+  if (!q.LATSZIK || !q.LETEZIK) return;
+  const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
+  const auto& strokes = parabola_strokes(i);
+  if (q.VASTAGSAG == 1) {
+    for (const polyline_stroke& s : strokes)
+      orla_2d::LINECLIPPED(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset,
+                           colour);
+    return;
+  }
+  // the thick polyline's runs, kept like those of a single stroke
+  const std::uint64_t key[6] = {key_of(q.FX),
+                                key_of(q.FY),
+                                key_of(q.P),
+                                key_of(q.SZOG),
+                                q.VASTAGSAG,
+                                static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
+                                    static_cast<std::uint64_t>(SPRITE01.HOEHE)};
+  kept_runs& kept = parabola_runs[i];
+  if (!kept.holds(key))
+    for (const polyline_stroke& s : strokes)
+      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), kept.runs);
+  fill_runs(SPRITE01, kept.runs, offset, colour);
 }
 
 }  // namespace
@@ -208,14 +551,32 @@ void PONTKIRAK(BYTE i) {
   const auto& p = PONT[i];
   draw_point(i, 0, colour_of(p.R, p.G, p.B));
 }
-void PONTARNYEKKIRAK(BYTE i) { draw_point(i, shadow_offset, shadow_colour); }
-void SZAKASZKIRAK(BYTE i) { draw_segment(i, 0, false); }
-void SZAKASZARNYEKKIRAK(BYTE i) { draw_segment(i, shadow_offset, true); }
-void EGYENESKIRAK(BYTE i) { draw_line(i, 0, false); }
-void EGYENESARNYEKKIRAK(BYTE i) { draw_line(i, shadow_offset, true); }
-void KORKIRAK(BYTE i) { draw_circle(i, 0, false); }
-void KORARNYEKKIRAK(BYTE i) { draw_circle(i, shadow_offset, true); }
-void PARABOLAKIRAK(BYTE i) { draw_parabola(i, 0, false); }
-void PARABOLAARNYEKKIRAK(BYTE i) { draw_parabola(i, shadow_offset, true); }
+void PONTARNYEKKIRAK(BYTE i) {
+  draw_point(i, shadow_offset, shadow_colour);
+}
+void SZAKASZKIRAK(BYTE i) {
+  draw_segment(i, 0, false);
+}
+void SZAKASZARNYEKKIRAK(BYTE i) {
+  draw_segment(i, shadow_offset, true);
+}
+void EGYENESKIRAK(BYTE i) {
+  draw_line(i, 0, false);
+}
+void EGYENESARNYEKKIRAK(BYTE i) {
+  draw_line(i, shadow_offset, true);
+}
+void KORKIRAK(BYTE i) {
+  draw_circle(i, 0, false);
+}
+void KORARNYEKKIRAK(BYTE i) {
+  draw_circle(i, shadow_offset, true);
+}
+void PARABOLAKIRAK(BYTE i) {
+  draw_parabola(i, 0, false);
+}
+void PARABOLAARNYEKKIRAK(BYTE i) {
+  draw_parabola(i, shadow_offset, true);
+}
 
 }  // namespace vexel

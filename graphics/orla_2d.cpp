@@ -1,8 +1,10 @@
 // orla_2d: drawing primitives: the line walker, circles, rectangles and the longer spans.
 #include "orla_2d.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace orla_2d {
 namespace detail {
@@ -104,6 +106,9 @@ void walk_unclipped(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGI
   }
 }
 
+// Circles up to this radius run every step; larger ones only the steps that can be seen.
+constexpr LONGINT small_circle = 512;
+
 // Runs the integer midpoint circle iteration: visit(x, y) once per step, x counting up from 0
 // and y from -radius towards 0, while -y >= x.
 template <typename Visit>
@@ -121,6 +126,115 @@ void midpoint_circle(LONGINT radius, Visit visit) {
     }
     ++x;
   }
+}
+
+// ---- the midpoint circle started at any step ----------------------------------------------------
+//
+// With Y = -y, the loop keeps d = 2(x+1)^2 + Y^2 + (Y-1)^2 - 2R^2 and lowers Y exactly when
+// d >= 0. By induction over the steps it visits, Y at step x is the largest Y >= 0 with
+// Y^2 + (Y-1)^2 < 2R^2 - 2x^2 (Y = R at x = 0), and it visits x exactly while that Y is at least
+// x. So the state at any step, and the range of steps where one of the eight points lies in a
+// window, follow from integer square roots: a far circle costs what its visible arcs cost.
+
+__extension__ typedef __int128 wide;
+
+// The largest n >= 0 with n^2 <= v (v >= 0).
+coord floor_sqrt(wide v) {
+  auto n = static_cast<coord>(std::sqrt(static_cast<long double>(v)));
+  while (n > 0 && static_cast<wide>(n) * n > v) --n;
+  while (static_cast<wide>(n + 1) * (n + 1) <= v) ++n;
+  return n;
+}
+
+// Y^2 + (Y-1)^2.
+wide pair_square(coord y) {
+  return static_cast<wide>(y) * y + static_cast<wide>(y - 1) * (y - 1);
+}
+
+// The largest x >= 0 whose step has Y >= target (target >= 1), or -1: 2x^2 < 2R^2 - pair_square.
+coord last_step_reaching(coord radius, coord target) {
+  const wide k = 2 * static_cast<wide>(radius) * radius - pair_square(target);
+  if (k <= 0) return -1;
+  return floor_sqrt((k - 1) / 2);
+}
+
+// Y at step x (x visited, radius >= 1).
+coord y_at_step(coord radius, coord x) {
+  if (x == 0) return radius;
+  const wide t = 2 * static_cast<wide>(radius) * radius - 2 * static_cast<wide>(x) * x;
+  // Y < (1 + sqrt(2t - 1)) / 2: an estimate, then the exact test
+  coord y = (1 + floor_sqrt(2 * t - 1)) / 2;
+  while (y > 0 && pair_square(y) >= t) --y;
+  while (pair_square(y + 1) < t) ++y;
+  return y;
+}
+
+// The last step the loop visits (radius >= 1): the largest x with Y >= x, that is with
+// 4x^2 - 2x + 1 < 2R^2.
+coord last_visited_step(coord radius) {
+  const wide limit = 2 * static_cast<wide>(radius) * radius;
+  auto reaches = [&](coord x) { return 4 * static_cast<wide>(x) * x - 2 * x + 1 < limit; };
+  auto x = static_cast<coord>(static_cast<long double>(radius) / std::sqrt(2.0L));
+  while (x > 0 && !reaches(x)) --x;
+  while (reaches(x + 1)) ++x;
+  return x;
+}
+
+// Runs the midpoint iteration over steps from..to only (within the visited steps).
+template <typename Visit>
+void midpoint_circle_steps(coord radius, coord from, coord to, Visit visit) {
+  coord x = from;
+  coord y = -y_at_step(radius, from);
+  const wide d_wide = 2 * static_cast<wide>(x + 1) * (x + 1) + pair_square(-y) -
+                      2 * static_cast<wide>(radius) * radius;
+  coord d = static_cast<coord>(d_wide);
+  while (-y >= x && x <= to) {
+    visit(x, y);
+    if (d >= 0) {
+      ++y;
+      d += 4 * (x + y) + 6;
+    } else {
+      d += 4 * x + 6;
+    }
+    ++x;
+  }
+}
+
+// A closed range of steps; empty when first > last.
+struct step_range {
+  coord first;
+  coord last;
+};
+
+// The steps where a point whose coordinate along an axis is base + sign * x lies in [0, size).
+step_range steps_by_x(coord base, coord sign, LONGINT size) {
+  if (sign > 0) return {-base, coord{size} - 1 - base};
+  return {base - (coord{size} - 1), base};
+}
+
+// The steps where a point whose coordinate is base + sign * Y lies in [0, size): Y within
+// [lo, hi], and Y falls as the steps go on.
+step_range steps_by_y(coord radius, coord base, coord sign, LONGINT size) {
+  coord lo = sign > 0 ? -base : base - (coord{size} - 1);
+  coord hi = sign > 0 ? coord{size} - 1 - base : base;
+  if (lo > hi || hi < 0) return {1, 0};
+  lo = std::max<coord>(lo, 1);  // Y >= x >= 0 at every visited step; Y >= 1 past step 0
+  const coord first = hi >= radius ? 0 : last_step_reaching(radius, hi + 1) + 1;
+  const coord last = lo <= 1 ? std::numeric_limits<coord>::max() : last_step_reaching(radius, lo);
+  return {first, last};
+}
+
+// The steps at which a point of the circle lies in a window of width x height: the point
+// whose coordinates are (cx + sign_x * x, cy + sign_y * Y), or with swapped set
+// (cx + sign_y * Y, cy + sign_x * x). Both coordinates follow from the step exactly, so the
+// range holds every step at which the point is inside and no other.
+step_range point_steps(coord cx, coord cy, coord radius, coord sign_x, coord sign_y, bool swapped,
+                       LONGINT width, LONGINT height, coord end) {
+  const step_range along = swapped ? steps_by_x(cy, sign_x, height) : steps_by_x(cx, sign_x, width);
+  const step_range across =
+      swapped ? steps_by_y(radius, cx, sign_y, width) : steps_by_y(radius, cy, sign_y, height);
+  return {std::max({along.first, across.first, coord{0}}),
+          std::min({along.last, across.last, end})};
 }
 
 // Plots (cx - dx, row) and (cx + dx, row) if they lie inside the window.
@@ -224,12 +338,34 @@ void RECTANGLE(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2
 
 void CIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD r, WORD g, WORD b) {
   const WORD colour = orla::PACK(r, g, b);
-  detail::midpoint_circle(radius, [&](coord x, coord y) {
+  auto plot_eight = [&](coord x, coord y) {
     detail::plot_pair(vw, cx, x, coord{cy} + y, colour);
     detail::plot_pair(vw, cx, x, coord{cy} - y, colour);
     detail::plot_pair(vw, cx, y, coord{cy} + x, colour);
     detail::plot_pair(vw, cx, y, coord{cy} - x, colour);
-  });
+  };
+  if (radius <= detail::small_circle) {
+    detail::midpoint_circle(radius, plot_eight);
+    return;
+  }
+  // A large circle: each of the eight points is drawn only over the steps at which it falls in
+  // the window, each run started from the state the whole iteration would have there, so the
+  // pixels are the same at a cost of the pixels seen.
+  const coord end = detail::last_visited_step(radius);
+  for (const coord sign_x : {coord{1}, coord{-1}})
+    for (const coord sign_y : {coord{1}, coord{-1}})
+      for (const bool swapped : {false, true}) {
+        const detail::step_range steps =
+            detail::point_steps(cx, cy, radius, sign_x, sign_y, swapped, vw.BREITE, vw.HOEHE, end);
+        if (steps.first > steps.last) continue;
+        detail::midpoint_circle_steps(radius, steps.first, steps.last, [&](coord x, coord y) {
+          const coord along = sign_x * x, across = -sign_y * y;  // y = -Y
+          if (swapped)
+            detail::plot_clipped(vw, coord{cx} + across, coord{cy} + along, colour);
+          else
+            detail::plot_clipped(vw, coord{cx} + along, coord{cy} + across, colour);
+        });
+      }
 }
 
 void FULLCIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD colour) {

@@ -36,6 +36,10 @@ struct program_run {
   // Called once for every frame presented, with the number of frames presented so far; the
   // messages it posts arrive before the program's next pass.
   std::function<void(std::uint64_t frame)> on_frame;
+  // Called whenever the program finds no message waiting, after on_frame when a frame is new,
+  // and also while the program waits with its window minimised; with the frames presented so
+  // far. Its messages arrive before the program's next pass or ends the wait.
+  std::function<void(std::uint64_t frame)> on_idle;
   // The clock advances one millisecond every this many readings, so that the calibration and
   // every timed wait take no real time and every run is the same.
   std::uint64_t readings_per_ms = 1000;
@@ -57,9 +61,11 @@ inline int run_program(const program_run& run) {
   const std::uint64_t first_frame = last_frame;
   headless::set_idle_hook([&] {
     const std::uint64_t now = headless::frames_presented();
-    if (now == last_frame) return;
-    last_frame = now;
-    if (run.on_frame) run.on_frame(now - first_frame);
+    if (now != last_frame) {
+      last_frame = now;
+      if (run.on_frame) run.on_frame(now - first_frame);
+    }
+    if (run.on_idle) run.on_idle(now - first_frame);
   });
   char previous[4096];
   const bool have_previous = getcwd(previous, sizeof previous) != nullptr;
