@@ -99,33 +99,7 @@ void set_up(const options& o) {
   else
     MP_KISZAMITAS();
   orla::CALCULATE_SCREENSETTINGS(WIDTH, HEIGHT);
-  FILL_RGBTOCOLOR();
-  VEXEL_SZOG = 0.0;
-  ANIMACIO = true;
-  PLAY = false;
-  SUGOB = false;
-  SFIRST = true;
-  FENYFORRAS = 0;
-  detail::set_button_rectangles();
-  SARGAMENU = 2;
-  SEBESSEG = 40;
-  PILSEB = 0.0;
-  detail::clear_scene_flags();
-  FILL_MT();
-  detail::place_vertices_at_start();
-  for (long i = 1; i <= 5; ++i) M_LTOMB[i] = false;
-  for (auto& button : GOMB) button.disabled = 0;
-  MOZGAT = false;
-  MELYIKMOZGAT = 0;
-  detail::prepare_frame_layers = detail::copy_backdrop_and_clear_layer;
-  const struct {
-    orla::VIRTUALWINDOW* window;
-    WORD r, g, b;
-  } highlights[] = {{&KEK, 0, 0, 20}, {&SARGA, 15, 31, 0}, {&SZURKE, 10, 20, 10}};
-  for (const auto& h : highlights) {
-    orla::INIT_VW(*h.window, 2, 2, true);
-    orla_2d::RECTANGLE(*h.window, 0, 0, 1, 1, h.r, h.g, h.b);
-  }
+  detail::init_program_state();
   orla::INIT_VW(RESULT, WIDTH, HEIGHT, true);
   load_backdrop(VEXEL_RUN_DIR);
   orla::INIT_VW(SPRITE01, WIDTH, scene_rows, true);

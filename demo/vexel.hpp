@@ -466,6 +466,9 @@ int VEXEL_MAIN();
 namespace detail {
 // Copies the backdrop into the frame and clears the scene layer.
 void copy_backdrop_and_clear_layer();
+// The start-up steps that need neither the calibration nor the window: the colour table, the
+// program's globals, the buttons, the scene and its table, the highlight colours.
+void init_program_state();
 // Where the program stands in its run.
 enum class phase { before_start, starting, intro, running, fading, ended };
 inline phase program_phase = phase::before_start;

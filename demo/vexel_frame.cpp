@@ -41,8 +41,7 @@ void KESLELTET(WORD ms) {
   }
 }
 
-void INIT_VEXEL() {
-  MP_KISZAMITAS();
+void detail::init_program_state() {
   FILL_RGBTOCOLOR();
   VEXEL_SZOG = 0.0;
   ANIMACIO = true;
@@ -71,6 +70,11 @@ void INIT_VEXEL() {
     orla::INIT_VW(*h.window, 2, 2, true);
     orla_2d::RECTANGLE(*h.window, 0, 0, 1, 1, h.r, h.g, h.b);
   }
+}
+
+void INIT_VEXEL() {
+  MP_KISZAMITAS();
+  detail::init_program_state();
 
   orla_win32::WINDOW_REGISTERCLASS(1);
   orla::WINDOW_MAIN_HANDLE = orla_win32::WINDOW_CREATECLASS(APPLICATIONID, 1);
