@@ -1,4 +1,6 @@
 // vexel: the program's entry point; the demonstration ignores its arguments.
 #include "vexel.hpp"
 
-int main() { return vexel::VEXEL_MAIN(); }
+int main() {
+  return vexel::VEXEL_MAIN();
+}

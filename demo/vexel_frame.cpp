@@ -20,7 +20,9 @@ void detail::copy_backdrop_and_clear_layer() {
   orla_sprites::SCALESPRITE(URES, SPRITE01);
 }
 
-bool detail::frame_loop_goes_on() { return orla::APPLICATIONRUNNING && !GOMBKATTINT(exit_button); }
+bool detail::frame_loop_goes_on() {
+  return orla::APPLICATIONRUNNING && !GOMBKATTINT(exit_button);
+}
 
 void detail::load_backdrop() {
   orla::KILL_VW(BACKGROUND);
@@ -127,8 +129,8 @@ void FRAME() {
     SFIRST = false;
     if (!SUGOB) detail::load_backdrop();
   }
-  orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS, static_cast<orla::SHORTINT>(2 * FENYFORRAS),
-                                       FENYFORRAS);
+  orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
+                                       static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
   orla::FLIP_DD(RESULT.DATA);
   orla_win32::GETALLMESSAGES();
   orla_win32::HANDLEMINIMIZED();

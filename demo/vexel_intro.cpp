@@ -29,9 +29,10 @@ void INTRO() {
     for (LONGINT y = 0; y < HEIGHT; ++y) orla_2d::LINEHORZ(RESULT, 0, WIDTH - 1, y, white);
     const orla::DWORD elapsed = win32::GetTickCount() - t0;
     const double t = elapsed / ms_per_radian;
-    orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND,
-                                   static_cast<LONGINT>(std::lrint(corner_x + circle_radius * std::cos(t))),
-                                   static_cast<LONGINT>(std::lrint(corner_y + circle_radius * std::sin(t))));
+    orla_sprites::PUTCLIPPEDSPRITE(
+        RESULT, BACKGROUND,
+        static_cast<LONGINT>(std::lrint(corner_x + circle_radius * std::cos(t))),
+        static_cast<LONGINT>(std::lrint(corner_y + circle_radius * std::sin(t))));
     orla::FLIP_DD(RESULT.DATA);
     orla_win32::GETALLMESSAGES();
     orla_win32::HANDLEMINIMIZED();
@@ -48,8 +49,8 @@ void INTRO() {
 void LAMPALE() {
   for (int k = 0; k > -fade_steps; --k) {
     FENYFORRAS = static_cast<orla::SHORTINT>(k);
-    orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
-                                         static_cast<orla::SHORTINT>(2 * k), FENYFORRAS);
+    orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS, static_cast<orla::SHORTINT>(2 * k),
+                                         FENYFORRAS);
     orla::FLIP_DD(RESULT.DATA);
     orla_win32::GETALLMESSAGES();
     orla_win32::HANDLEMINIMIZED();

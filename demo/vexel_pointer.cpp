@@ -16,7 +16,9 @@ BYTE halfway_to(BYTE value, int maximum) {
   return static_cast<BYTE>(std::lrint(value + (maximum - value) * 0.5));
 }
 
-bool fresh_press() { return orla_win32::M_L && !M_LTOMB[2]; }
+bool fresh_press() {
+  return orla_win32::M_L && !M_LTOMB[2];
+}
 
 }  // namespace
 

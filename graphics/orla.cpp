@@ -48,7 +48,9 @@ void* obtain_or_resize(void* block, LONGINT size) {
 
 }  // namespace
 
-LONGINT PTRMEM(const void* block) { return block ? header_of(block)->accounted : 0; }
+LONGINT PTRMEM(const void* block) {
+  return block ? header_of(block)->accounted : 0;
+}
 
 void ALLOKPTRSPEICHER(void*& block, LONGINT size) {
   if (block) TOTALALLOCMEMORY -= PTRMEM(block);
@@ -112,9 +114,9 @@ void ERRORM(const std::string& caption, const std::string& text) {
   const std::string c = detail::cut255(caption), t = detail::cut255(text);
   CURSORVISIBLE(true);
   leave_graphics_for_box();
-  win32::MessageBox(WINDOW_MAIN_HANDLE, t.c_str(), c.c_str(),
-                    win32::MB_OK | win32::MB_ICONHAND | win32::MB_SETFOREGROUND |
-                        win32::MB_TOPMOST);
+  win32::MessageBox(
+      WINDOW_MAIN_HANDLE, t.c_str(), c.c_str(),
+      win32::MB_OK | win32::MB_ICONHAND | win32::MB_SETFOREGROUND | win32::MB_TOPMOST);
   return_to_graphics_after_box();
   KILL_GRAPH();
   // changed: a fatal error ends with exit code 1, not 0, so callers see the failure
@@ -126,9 +128,9 @@ void POST(const std::string& caption, const std::string& text) {
   const BOOLEAN cursor_before = CURSOR;
   CURSORVISIBLE(true);
   leave_graphics_for_box();
-  win32::MessageBox(WINDOW_MAIN_HANDLE, t.c_str(), c.c_str(),
-                    win32::MB_OK | win32::MB_ICONASTERISK | win32::MB_SETFOREGROUND |
-                        win32::MB_TOPMOST);
+  win32::MessageBox(
+      WINDOW_MAIN_HANDLE, t.c_str(), c.c_str(),
+      win32::MB_OK | win32::MB_ICONASTERISK | win32::MB_SETFOREGROUND | win32::MB_TOPMOST);
   return_to_graphics_after_box();
   CURSORVISIBLE(cursor_before);
 }
@@ -144,10 +146,10 @@ BOOLEAN FILEOVERWRITE(const std::string& name) {
   const BOOLEAN cursor_before = CURSOR;
   CURSORVISIBLE(true);
   leave_graphics_for_box();
-  const int answer = win32::MessageBox(
-      0, KETTE.c_str(), "MESSAGE",
-      win32::MB_YESNO | win32::MB_ICONQUESTION | win32::MB_TASKMODAL | win32::MB_SETFOREGROUND |
-          win32::MB_TOPMOST);
+  const int answer =
+      win32::MessageBox(0, KETTE.c_str(), "MESSAGE",
+                        win32::MB_YESNO | win32::MB_ICONQUESTION | win32::MB_TASKMODAL |
+                            win32::MB_SETFOREGROUND | win32::MB_TOPMOST);
   return_to_graphics_after_box();
   CURSORVISIBLE(cursor_before);
   return answer != win32::IDNO;
@@ -167,12 +169,14 @@ void WAITMS(LONGINT ms) {
 
 std::string REALSTR(SINGLE value, BYTE width, BYTE decimals) {
   char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%*.*f", static_cast<int>(width),
-                static_cast<int>(decimals), static_cast<double>(value));
+  std::snprintf(buffer, sizeof buffer, "%*.*f", static_cast<int>(width), static_cast<int>(decimals),
+                static_cast<double>(value));
   return detail::cut255(buffer);
 }
 
-std::string LONGINTSTR(LONGINT value) { return std::to_string(value); }
+std::string LONGINTSTR(LONGINT value) {
+  return std::to_string(value);
+}
 
 std::string DEZTOHEX(LONGINT value) {
   char buffer[16];
@@ -231,7 +235,9 @@ void KILL_VW(VIRTUALWINDOW& vw) {
   vw.LOADED = false;
 }
 
-void CLRSPRITE(VIRTUALWINDOW& vw, WORD r, WORD g, WORD b) { CLRPACKEDSPRITE(vw, PACK(r, g, b)); }
+void CLRSPRITE(VIRTUALWINDOW& vw, WORD r, WORD g, WORD b) {
+  CLRPACKEDSPRITE(vw, PACK(r, g, b));
+}
 
 namespace detail {
 // Fills count pixels; a plain loop the compiler turns into wide stores.
@@ -314,7 +320,9 @@ void RESETRESOLUTION() {
   if (DEVICEMODEOK) win32::ChangeDisplaySettings(nullptr, 0);
 }
 
-void FLIP_DD(const WORD* buffer) { dravo::DirectDrawBlit(buffer); }
+void FLIP_DD(const WORD* buffer) {
+  dravo::DirectDrawBlit(buffer);
+}
 
 void FLIP_VW(const WORD* source, WORD* target) {
   if (source == nullptr || target == nullptr || DD_SIZE <= 0) return;
@@ -322,7 +330,9 @@ void FLIP_VW(const WORD* source, WORD* target) {
   std::memmove(target, source, (static_cast<std::size_t>(DD_SIZE) >> 8) << 8);
 }
 
-void CLR_DD(WORD) { FLIP_DD(CLEARVW.DATA); }
+void CLR_DD(WORD) {
+  FLIP_DD(CLEARVW.DATA);
+}
 
 void MAXIMIZE(BOOLEAN show) {
   PLACEMENT.length = 44;

@@ -1,11 +1,11 @@
 // orla_text: text in two fixed-pitch bitmap fonts (8 x 8 and 8 x 16) with a text cursor each.
 #include "orla_text.hpp"
 
-#include "orla_2d.hpp"
-
 #include <algorithm>
 #include <array>
 #include <cstring>
+
+#include "orla_2d.hpp"
 
 namespace orla_text {
 

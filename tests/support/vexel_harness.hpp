@@ -16,7 +16,9 @@
 namespace vexel_test {
 
 // Where the build puts the program and its four files.
-inline std::string run_folder() { return std::string(ORLA_BINARY_DIR) + "/run"; }
+inline std::string run_folder() {
+  return std::string(ORLA_BINARY_DIR) + "/run";
+}
 
 // The user's hand on the mouse, in frame coordinates.
 inline void move(int x, int y, bool left_down) {
@@ -54,9 +56,8 @@ inline int run_program(const program_run& run) {
   orla_win32::M_X = orla_win32::M_Y = 0;
   orla_win32::M_L = orla_win32::M_R = false;
   std::uint64_t readings = 0;
-  headless::set_clock([&readings, &run] {
-    return static_cast<win32::DWORD>(readings++ / run.readings_per_ms);
-  });
+  headless::set_clock(
+      [&readings, &run] { return static_cast<win32::DWORD>(readings++ / run.readings_per_ms); });
   std::uint64_t last_frame = headless::frames_presented();
   const std::uint64_t first_frame = last_frame;
   headless::set_idle_hook([&] {
@@ -78,7 +79,9 @@ inline int run_program(const program_run& run) {
 }
 
 // The pixel of the last presented frame.
-inline std::uint16_t pixel(int x, int y) { return headless::last_frame()[y * 800 + x]; }
+inline std::uint16_t pixel(int x, int y) {
+  return headless::last_frame()[y * 800 + x];
+}
 
 }  // namespace vexel_test
 

@@ -20,11 +20,17 @@ bool near_colour(int x, int y, std::uint16_t colour, int radius = 1) {
   return false;
 }
 
-std::uint16_t packed(BYTE r, BYTE g, BYTE b) { return orla::PACK(r, g, b); }
+std::uint16_t packed(BYTE r, BYTE g, BYTE b) {
+  return orla::PACK(r, g, b);
+}
 
 // Where a button's centre is.
-int centre_x(int n) { return (GOMB[n].x1 + GOMB[n].x2) / 2; }
-int centre_y(int n) { return (GOMB[n].y1 + GOMB[n].y2) / 2; }
+int centre_x(int n) {
+  return (GOMB[n].x1 + GOMB[n].x2) / 2;
+}
+int centre_y(int n) {
+  return (GOMB[n].y1 + GOMB[n].y2) / 2;
+}
 
 void click_button(std::vector<std::function<void()>>& steps, int n) {
   steps.push_back([n] { press(centre_x(n), centre_y(n)); });

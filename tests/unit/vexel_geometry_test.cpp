@@ -42,8 +42,8 @@ line bisector(REAL ax, REAL ay, REAL bx, REAL by, REAL cx, REAL cy, line l = {})
 std::tuple<bool, REAL, REAL> meet(const line& a, const line& b) {
   REAL x = unset, y = unset;
   BOOLEAN ok = true;
-  KETEGYENES_METSZESPONTJA(a.m, a.c, a.m2, a.c2, b.m, b.c, b.m2, b.c2, a.yx, a.xy, b.yx, b.xy, x,
-                           y, ok);
+  KETEGYENES_METSZESPONTJA(a.m, a.c, a.m2, a.c2, b.m, b.c, b.m2, b.c2, a.yx, a.xy, b.yx, b.xy, x, y,
+                           ok);
   return {ok, x, y};
 }
 
@@ -120,7 +120,8 @@ TEST(VexelGeometry, AngleBisectors) {
 
 TEST(VexelGeometry, DirectionAngleInAllEightCases) {
   const REAL qx = 10, qy = -3;
-  const int directions[8][2] = {{2, 0}, {2, 1}, {0, 3}, {-2, 1}, {-2, 0}, {-1, -3}, {0, -1}, {1, -2}};
+  const int directions[8][2] = {{2, 0},  {2, 1},   {0, 3},  {-2, 1},
+                                {-2, 0}, {-1, -3}, {0, -1}, {1, -2}};
   for (const auto& d : directions) {
     const double expected = std::fmod(std::atan2(d[1], d[0]) + 2 * pi, 2 * pi);
     EXPECT_NEAR(SZOGMERES(qx + d[0], qy + d[1], qx, qy), expected, 1e-15) << d[0] << "," << d[1];

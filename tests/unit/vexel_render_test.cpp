@@ -22,7 +22,9 @@ struct scoped_layer {
   ~scoped_layer() { orla::KILL_VW(SPRITE01); }
 };
 
-WORD at(LONGINT x, LONGINT y) { return SPRITE01.DATA[y * SPRITE01.BREITE + x]; }
+WORD at(LONGINT x, LONGINT y) {
+  return SPRITE01.DATA[y * SPRITE01.BREITE + x];
+}
 
 // The per-pixel method: one disc per pixel of length, every pixel clip-tested on its own.
 void reference_bold(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, BYTE width,
@@ -83,7 +85,7 @@ TEST(VexelRender, DiscsIncludeTheirEndPixelsAndClip) {
   FULLCLIPPEDCIRCLE(SPRITE01, 3, 3, 0, 1, 2, 3);
   EXPECT_EQ(at(3, 3), c);
   EXPECT_EQ(at(4, 3), 0);
-  FULLCLIPPEDCIRCLE(SPRITE01, 3, 3, -1, 9, 9, 9);  // negative radius: nothing
+  FULLCLIPPEDCIRCLE(SPRITE01, 3, 3, -1, 9, 9, 9);   // negative radius: nothing
   FULLCLIPPEDCIRCLE(SPRITE01, -2, 29, 4, 1, 2, 3);  // over two edges: clipped, no fault
   EXPECT_EQ(at(0, 29), c);
   EXPECT_EQ(at(1, 27), c);
