@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "panel_buttons.hpp"
+
 namespace {
 
 constexpr int width = 800, height = 600;
@@ -93,26 +95,8 @@ void tint(picture& p, int x, int y, int w, int h, int lr, int lg, int lb, int r,
     }
 }
 
-struct button {
-  int x1, y1, x2, y2;
-};
-constexpr button buttons[17] = {{},
-                                {14, 499, 80, 589},
-                                {96, 507, 217, 547},
-                                {96, 549, 216, 589},
-                                {219, 508, 299, 547},
-                                {219, 549, 299, 589},
-                                {301, 508, 422, 547},
-                                {301, 550, 423, 590},
-                                {424, 508, 545, 549},
-                                {424, 550, 546, 590},
-                                {547, 507, 643, 548},
-                                {548, 550, 642, 590},
-                                {670, 529, 712, 561},
-                                {714, 530, 757, 562},
-                                {672, 563, 713, 589},
-                                {715, 564, 757, 590},
-                                {759, 504, 792, 589}};
+using button = panel_test::rect;
+using panel_test::buttons;
 // The slider's value at start, which the test never changes.
 constexpr int start_speed = 40;
 

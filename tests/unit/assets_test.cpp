@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "panel_buttons.hpp"
+
 namespace {
 
 struct picture {
@@ -26,27 +28,7 @@ struct picture {
 
 constexpr const char* not_built = "the pictures are not built (no image converter in this build)";
 
-struct rect {
-  int x1, y1, x2, y2;
-};
-
-// the sixteen buttons of the control panel, corners inclusive
-constexpr std::array<rect, 16> buttons{{{14, 499, 80, 589},
-                                        {96, 507, 217, 547},
-                                        {96, 549, 216, 589},
-                                        {219, 508, 299, 547},
-                                        {219, 549, 299, 589},
-                                        {301, 508, 422, 547},
-                                        {301, 550, 423, 590},
-                                        {424, 508, 545, 549},
-                                        {424, 550, 546, 590},
-                                        {547, 507, 643, 548},
-                                        {548, 550, 642, 590},
-                                        {670, 529, 712, 561},
-                                        {714, 530, 757, 562},
-                                        {672, 563, 713, 589},
-                                        {715, 564, 757, 590},
-                                        {759, 504, 792, 589}}};
+using panel_test::rect;
 
 std::filesystem::path run_dir() {
   return std::filesystem::path(ORLA_BINARY_DIR) / "run";
@@ -117,9 +99,9 @@ TEST(Pictures, EveryButtonFaceFillsExactlyItsTintedArea) {
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
   // a face covers x1..x2-1, y1..y2-1 (the area the program tints); around it lies the panel
   const std::uint16_t panel = menu.at(5, 595);
-  for (std::size_t n = 0; n < buttons.size(); ++n) {
-    const rect r = buttons[n];
-    SCOPED_TRACE("button " + std::to_string(n + 1));
+  for (std::size_t n = 1; n < panel_test::buttons.size(); ++n) {
+    const rect r = panel_test::buttons[n];
+    SCOPED_TRACE("button " + std::to_string(n));
     for (int x = r.x1 - 1; x <= r.x2; ++x) {
       EXPECT_EQ(menu.at(x, r.y1 - 1), panel) << x;
       EXPECT_EQ(menu.at(x, r.y2), panel) << x;
@@ -142,8 +124,8 @@ TEST(Pictures, ButtonFacesAreLightAndLabelled) {
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
   // light faces keep the blue, yellow and grey tints readable; dark pixels are the label
-  for (std::size_t n = 0; n < buttons.size(); ++n) {
-    const rect r = buttons[n];
+  for (std::size_t n = 1; n < panel_test::buttons.size(); ++n) {
+    const rect r = panel_test::buttons[n];
     int light = 0, dark = 0, total = 0;
     for (int y = r.y1 + 2; y < r.y2 - 2; ++y)
       for (int x = r.x1 + 2; x < r.x2 - 2; ++x) {
@@ -152,8 +134,8 @@ TEST(Pictures, ButtonFacesAreLightAndLabelled) {
         dark += l <= 110;
         ++total;
       }
-    EXPECT_GT(light * 10, total * 6) << "button " << n + 1;
-    EXPECT_GT(dark, 20) << "button " << n + 1 << " has no label or symbol";
+    EXPECT_GT(light * 10, total * 6) << "button " << n;
+    EXPECT_GT(dark, 20) << "button " << n << " has no label or symbol";
   }
 }
 
@@ -165,7 +147,7 @@ TEST(Pictures, HelpPictureKeepsTheExitButtonWhereItActs) {
   if (!load("sugo.vex", sugo)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(sugo.well_formed() && sugo.width == 800 && sugo.height == 600) << "sugo.vex";
   // a click on the exit button's rectangle ends the program even on the help screen
-  const rect r = buttons[0];
+  const rect r = panel_test::buttons[1];
   for (int y = r.y1; y < r.y2; ++y)
     for (int x = r.x1; x < r.x2; ++x) ASSERT_EQ(sugo.at(x, y), menu.at(x, y)) << x << "," << y;
 }
