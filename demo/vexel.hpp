@@ -474,6 +474,12 @@ enum class phase { before_start, starting, intro, running, fading, ended };
 inline phase program_phase = phase::before_start;
 // Loads "menu.vex" as the backdrop, at the screen's size.
 void load_backdrop();
+// The path to open for one of the program's files ("menu.vex", "sugo.vex", "vex.vex",
+// "Fonts.fnt"): the working directory's, else the one beside the executable, else the one in
+// ../share/vexel beside the executable's folder; the bare name when none is there.
+std::string program_file(const std::string& name);
+// The same for the executable at the given path (none when empty).
+std::string program_file_in(const std::string& name, const std::string& executable);
 // The loop goes on: the window exists and the exit button was not freshly clicked.
 bool frame_loop_goes_on();
 }  // namespace detail

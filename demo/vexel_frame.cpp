@@ -26,7 +26,7 @@ bool detail::frame_loop_goes_on() {
 
 void detail::load_backdrop() {
   orla::KILL_VW(BACKGROUND);
-  orla_sprites::LOAD_SPRITE("menu.vex", "", BACKGROUND);
+  orla_sprites::LOAD_SPRITE(program_file("menu.vex"), "", BACKGROUND);
   if (BACKGROUND.BREITE == WIDTH && BACKGROUND.HOEHE == HEIGHT) return;
   // changed: every frame copies a whole screen from the backdrop, so a picture of another
   // size is scaled to the screen instead of being read past its end
@@ -82,8 +82,8 @@ void INIT_VEXEL() {
   orla::WINDOW_MAIN_HANDLE = orla_win32::WINDOW_CREATECLASS(APPLICATIONID, 1);
   orla_win32::CHECKWMCREATE();
   orla::INIT_GRAPH(WIDTH, HEIGHT);
-  orla_text::LOAD_FONTS("Fonts.fnt");
-  orla_sprites::LOAD_SPRITE("menu.vex", "", SPRITE01);
+  orla_text::LOAD_FONTS(detail::program_file("Fonts.fnt"));
+  orla_sprites::LOAD_SPRITE(detail::program_file("menu.vex"), "", SPRITE01);
   orla::INIT_VW(RESULT, WIDTH, HEIGHT, true);
   orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
   orla_sprites::SCALESPRITE(SPRITE01, BACKGROUND);
@@ -121,7 +121,7 @@ void FRAME() {
   } else {
     if (SFIRST) {
       orla::KILL_VW(BACKGROUND);
-      orla_sprites::LOAD_SPRITE("sugo.vex", "", BACKGROUND);
+      orla_sprites::LOAD_SPRITE(detail::program_file("sugo.vex"), "", BACKGROUND);
       // a help picture of another size is laid from the corner, clipped
       orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, 0, 0);
     }

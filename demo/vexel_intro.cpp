@@ -21,7 +21,7 @@ constexpr int fade_steps = 32;
 
 void INTRO() {
   orla::KILL_VW(BACKGROUND);
-  orla_sprites::LOAD_SPRITE("vex.vex", "", BACKGROUND);
+  orla_sprites::LOAD_SPRITE(detail::program_file("vex.vex"), "", BACKGROUND);
   orla::CURSORVISIBLE(false);
   const orla::DWORD t0 = win32::GetTickCount();
   const WORD white = RGBTOCOL[31][63][31];

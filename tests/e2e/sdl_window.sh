@@ -42,14 +42,17 @@ fail() {
   exit 1
 }
 
+. "$(dirname "$0")/e2e_wait.sh"
+
+# True when the probe has written at least $2 lines matching $1; fails when it has ended.
+probe_wrote() {
+  [ "$(grep -c "$1" "$work/out" || true)" -ge "$2" ] && return 0
+  kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended while waiting for '$1'"
+  return 1
+}
 # Waits until the probe has written at least $2 lines matching $1.
 wait_for() {
-  for _ in $(seq 1 200); do
-    [ "$(grep -c "$1" "$work/out" || true)" -ge "$2" ] && return 0
-    kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended while waiting for '$1'"
-    sleep 0.05
-  done
-  fail "no '$1' (#$2) from the probe"
+  poll 30 "'$1' (#$2) from the probe" probe_wrote "$1" "$2"
 }
 
 shown=0
@@ -75,23 +78,25 @@ fills() {
     [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] && { [ "$vw" -eq "$3" ] || [ "$vh" -eq "$4" ]; }
 }
 
-# Takes screenshots until one shows pattern $1 ($2: exact or near) filling the rectangle
-# ($3, $4, $5 x $6); sets viewport=(x y w h).
-check_screen() {
-  local result=
-  for _ in $(seq 1 30); do
-    import -window root -depth 8 "rgb:$work/shot.rgb"
-    if result=$("$check" "$work/shot.rgb" "$screen_w" "$screen_h" "$1" "$2"); then
-      read -r -a viewport <<<"$(echo "$result" | grep '^viewport' | cut -d' ' -f2-)"
-      if fills "$3" "$4" "$5" "$6"; then
-        echo "  pattern $1 at ${viewport[*]} in ($3, $4, $5 x $6): $(echo "$result" | tail -1)"
-        return 0
-      fi
-      result="picture at ${viewport[*]}"
+# True when a screenshot shows pattern $1 ($2: exact or near) filling the rectangle
+# ($3, $4, $5 x $6); sets viewport=(x y w h), and poll_seen to what was seen.
+screen_shows() {
+  local result
+  import -window root -depth 8 "rgb:$work/shot.rgb" || return 1
+  if result=$("$check" "$work/shot.rgb" "$screen_w" "$screen_h" "$1" "$2"); then
+    read -r -a viewport <<<"$(echo "$result" | grep '^viewport' | cut -d' ' -f2-)"
+    if fills "$3" "$4" "$5" "$6"; then
+      echo "  pattern $1 at ${viewport[*]} in ($3, $4, $5 x $6): $(echo "$result" | tail -1)"
+      return 0
     fi
-    sleep 0.2
-  done
-  fail "pattern $1 ($2) not on the screen in ($3, $4, $5 x $6): $result"
+    result="picture at ${viewport[*]}"
+  fi
+  poll_seen=$result
+  return 1
+}
+# Takes screenshots until one shows pattern $1 ($2) filling the rectangle ($3, $4, $5 x $6).
+check_screen() {
+  poll 30 "pattern $1 ($2) on the screen in ($3, $4, $5 x $6)" screen_shows "$@"
 }
 
 presses=0
@@ -147,21 +152,25 @@ click_through_viewport() {
     fail "the window ($X, $Y, $WIDTH x $HEIGHT) does not fit on the screen"
 }
 
+box=
+# True when a yes/no box of the probe is viewable; sets box to its window.
+box_shown() {
+  kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended while waiting for its yes/no box"
+  box=$("$check" window MESSAGE | awk '$2 == "viewable" {print $1}' | head -1) && [ -n "$box" ]
+}
+
 answers=0
 # Asks the probe for a yes/no box, answers it with key $1 and expects the answer $2; the window
 # must make way for the box and come back afterwards.
 answer_box() {
-  local box= state
+  local state
   xdotool keydown y
   sleep 0.1
   xdotool keyup y
-  for _ in $(seq 1 100); do
-    box=$("$check" window MESSAGE | awk '$2 == "viewable" {print $1}' | head -1)
-    [ -n "$box" ] && break
-    sleep 0.05
-  done
-  [ -n "$box" ] || fail "no message box"
-  state=$("$check" window "orla e2e probe" | awk '{print $2}')
+  # a box not there yet is no failure: the poll goes on to its deadline
+  poll 20 'viewable "MESSAGE" box' box_shown
+  state=$("$check" window "orla e2e probe" | awk '{print $2}') ||
+    fail "the probe's window is gone while its box shows"
   [ "$state" = hidden ] || fail "the window still covers the screen while the box shows ($state)"
   xdotool windowfocus "$box"
   xdotool key "$1"
@@ -182,8 +191,11 @@ resize_window() {
 probe_pid=$!
 wait_for '^shown 1' 1
 shown=1
-window=$(xdotool search --sync --name '^orla e2e probe$' | head -1)
-[ -n "$window" ] || fail "no window named 'orla e2e probe'"
+window=
+probe_window() {
+  window=$(xdotool search --name '^orla e2e probe$' | head -1) && [ -n "$window" ]
+}
+poll 20 "window named 'orla e2e probe'" probe_window
 xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
 
 echo "fullscreen on a ${screen_w} x ${screen_h} screen"
@@ -224,10 +236,8 @@ check_screen 1 exact 0 0 "$screen_w" "$screen_h"
 
 echo "Alt+F4 closes the window; the probe ends cleanly"
 xdotool key alt+F4
-for _ in $(seq 1 100); do
-  kill -0 "$probe_pid" 2>/dev/null || break
-  sleep 0.05
-done
+probe_ended() { ! kill -0 "$probe_pid" 2>/dev/null; }
+poll 10 "end of the probe after Alt+F4" probe_ended
 status=0
 wait "$probe_pid" || status=$?
 probe_pid=

@@ -43,22 +43,23 @@ fail() {
   exit 1
 }
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
+. "$(dirname "$0")/e2e_wait.sh"
 
-# Takes screenshots until the check ($@ after the shot) holds, for up to $tries tries.
-tries=40
+# True when a screenshot passes the check ($@ after the shot); fails when the program ended.
+screen_shows() {
+  local result
+  if import -window root -depth 8 "rgb:$work/shot.rgb" &&
+    result=$("$check" "$work/shot.rgb" "$@"); then
+    echo "  $result"
+    return 0
+  fi
+  poll_seen=$result
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended while waiting for: $*"
+  return 1
+}
+# Takes screenshots until the check ($@ after the shot) holds.
 expect() {
-  local result=
-  for _ in $(seq 1 "$tries"); do
-    import -window root -depth 8 "rgb:$work/shot.rgb"
-    if result=$("$check" "$work/shot.rgb" "$@"); then
-      echo "  $result"
-      return 0
-    fi
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended while waiting for: $*"
-    sleep 0.15
-  done
-  fail "$* (last: $result)"
+  poll 30 "screen passing: $*" screen_shows "$@"
 }
 
 # A left click as a user makes it: the button is held across a few frames.
@@ -138,11 +139,8 @@ expect disc 200 300 3 0x0020
 
 echo "button 1 ends the program after the fade-out"
 click 47 544
-for _ in $(seq 1 200); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.05
-done
-kill -0 "$program_pid" 2>/dev/null && fail "the program still runs 10 s after the exit button"
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+poll 15 "end of the program after the exit button" program_ended
 status=0
 wait "$program_pid" || status=$?
 program_pid=

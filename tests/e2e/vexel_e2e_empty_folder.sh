@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The vexel program started in a folder without its files: with a display it shows the I/O error
+# The vexel program started in a folder without its files (and with none beside the executable,
+# nor in ../share/vexel beside its folder): with a display it shows the I/O error
 # box, which a user closes with Return, and ends with a non-zero exit code; without any display
 # it puts its message on standard error and ends with a non-zero exit code.
 # Exit 77 (skipped) only when xvfb-run is missing.
@@ -8,6 +9,18 @@ set -euo pipefail
 
 vexel=$1
 check=$2
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+. "$(dirname "$0")/e2e_wait.sh"
+
+# the built program has its files beside it: a copy in a folder of its own has none
+alone=$(mktemp -d)
+trap 'rm -rf "$alone"' EXIT
+cp "$vexel" "$alone/vexel"
+vexel=$alone/vexel
 
 if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
   if ! command -v xvfb-run >/dev/null; then
@@ -40,8 +53,10 @@ if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
       { echo "FAIL: no message on standard error" >&2; exit 1; }
     echo "  exit code $status"
   fi
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
-    "$0" "$@"
+  status=0
+  env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
+    "$0" "$@" || status=$?
+  exit "$status"
 fi
 
 echo "a display: the I/O error box, closed with Return"
@@ -53,33 +68,26 @@ cleanup() {
     sleep 1
     kill -9 "$program_pid" 2>/dev/null || true
   fi
-  rm -rf "$empty"
+  rm -rf "$empty" "$alone"
 }
 trap cleanup EXIT
 
 (cd "$empty" && exec "$vexel") >/dev/null 2>"$empty/.err" &
 program_pid=$!
 box=
+# True when the I/O error box is viewable; sets box to its window.
+box_shown() {
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended without an \"I/O ERROR\" box"
+  box=$("$check" window "I/O ERROR" | awk '$2 == "viewable" {print $1}' | head -1) && [ -n "$box" ]
+}
 # the calibration takes three seconds before anything is opened
-for _ in $(seq 1 300); do
-  box=$("$check" window "I/O ERROR" | awk '$2 == "viewable" {print $1}' | head -1) || true
-  [ -n "$box" ] && break
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.05
-done
-[ -n "$box" ] || { echo "FAIL: no \"I/O ERROR\" box" >&2; cat "$empty/.err" >&2; exit 1; }
+poll 30 'viewable "I/O ERROR" box' box_shown
 state=$("$check" window "VEXEL egyenes" | awk '{print $2}') || true
-[ "$state" != viewable ] || { echo "FAIL: the program's window covers the box" >&2; exit 1; }
+[ "$state" != viewable ] || fail "the program's window covers the box"
 xdotool windowfocus "$box"
 xdotool key Return
-for _ in $(seq 1 100); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.05
-done
-if kill -0 "$program_pid" 2>/dev/null; then
-  echo "FAIL: the program still runs after its error box was closed" >&2
-  exit 1
-fi
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+poll 10 "end of the program after its error box was closed" program_ended
 status=0
 wait "$program_pid" || status=$?
 program_pid=

@@ -1,0 +1,45 @@
+// vexel: where the program finds its four files (pictures and font).
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "vexel.hpp"
+
+namespace vexel::detail {
+
+namespace {
+
+bool readable(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace
+
+std::string program_file_in(const std::string& name, const std::string& executable) {
+  // changed: the files were read from the working directory only; an installed program is
+  // started from anywhere, so its own folder and the installed data folder come next
+  if (readable(name)) return name;
+  if (!executable.empty()) {
+    const std::filesystem::path folder = std::filesystem::path(executable).parent_path();
+    for (const auto& candidate : {folder / name, folder / ".." / "share" / "vexel" / name})
+      if (readable(candidate)) return candidate.lexically_normal().string();
+  }
+  // found nowhere: the loader's message names the file as the program asked for it
+  return name;
+}
+
+std::string program_file(const std::string& name) {
+  static const std::string executable = [] {
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+  }();
+  return program_file_in(name, executable);
+}
+
+}  // namespace vexel::detail
