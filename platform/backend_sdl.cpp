@@ -18,6 +18,7 @@
 #include <string>
 
 #include "backend.hpp"
+#include "desktop_dialog.hpp"
 
 namespace {
 
@@ -495,6 +496,9 @@ int backend_message_box(const std::string& caption, const std::string& text, UIN
     if (answer == IDYES || answer == IDNO || answer == IDOK) return answer;
     return yes_no ? IDNO : IDOK;  // closed without a button
   }
+  // changed: a message that SDL cannot show (no X core fonts, say) went only to standard error,
+  // which a user started from the desktop never sees; the desktop's dialog programs come first
+  if (const auto answer = desktop_dialog(caption, shown, type)) return *answer;
   std::fprintf(stderr, "%s\n%s\n", caption.c_str(), shown.c_str());
   // nothing is replaced without consent
   if (yes_no) std::fprintf(stderr, "(no message box can be shown: answered No)\n");

@@ -43,7 +43,7 @@ release_root() {
     pid=${pid%/root}
     [ "$(readlink "$link" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null || true
   done
-  for point in dev/shm dev/pts dev sys proc; do
+  for point in tmp dev/shm dev/pts dev sys proc; do
     if mountpoint -q "$root/$point"; then
       umount "$root/$point" || umount -l "$root/$point" || failed=1
     fi
@@ -93,7 +93,9 @@ new_root() {
   # packages installed in a chroot must not start services
   printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
   chmod +x "$root/usr/sbin/policy-rc.d"
-  for point in proc sys dev dev/pts dev/shm; do
+  # /tmp too: the chroot shares the machine's network and so its X servers' abstract sockets,
+  # and xvfb-run finds a free display number by the lock files in /tmp
+  for point in proc sys dev dev/pts dev/shm tmp; do
     mkdir -p "$root/$point"
     mount --bind "/$point" "$root/$point" || die "cannot bind-mount /$point into $root"
   done
@@ -174,8 +176,8 @@ $keep || { release_root "$root" && rm -rf --one-file-system "$root"; }
 say "second fresh chroot: the package installs and the program starts from /tmp"
 new_root install
 root=$fresh/install
-cp "$deb" "$root/tmp/"
-in_root "$root" "apt-get update -q && apt-get install -y -q ./$(basename "$deb")" /tmp ||
+cp "$deb" "$root/root/"
+in_root "$root" "apt-get update -q && apt-get install -y -q ./$(basename "$deb")" /root ||
   die "the package does not install"
 in_root "$root" "test -x /usr/bin/vexel && test -f /usr/share/applications/vexel.desktop &&
   test -f /usr/share/icons/hicolor/scalable/apps/vexel.svg" / ||

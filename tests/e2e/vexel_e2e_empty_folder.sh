@@ -2,7 +2,9 @@
 # The vexel program started in a folder without its files (and with none beside the executable,
 # nor in ../share/vexel beside its folder): with a display it shows the I/O error
 # box, which a user closes with Return, and ends with a non-zero exit code; without any display
-# it puts its message on standard error and ends with a non-zero exit code.
+# it puts its message on standard error and ends with a non-zero exit code. On a display where
+# SDL cannot show a box (an X server without the core fonts) the message goes to the desktop's
+# dialog programs (stand-ins here), and to standard error when there are none.
 # Exit 77 (skipped) only when xvfb-run is missing.
 # Usage: vexel_e2e_empty_folder.sh <vexel> <orla_e2e_check>
 set -euo pipefail
@@ -54,9 +56,44 @@ if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
     echo "  exit code $status"
   fi
   status=0
+  env VEXEL_E2E_INSIDE_XVFB=no-fonts xvfb-run -a \
+    -s "-screen 0 800x600x24 -br -nolisten tcp -fp built-ins" "$0" "$@" || status=$?
+  [ "$status" -eq 0 ] || exit "$status"
   env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
     "$0" "$@" || status=$?
   exit "$status"
+fi
+
+if [ "$VEXEL_E2E_INSIDE_XVFB" = no-fonts ]; then
+  echo "no X core fonts, so no box from SDL: the desktop's dialog programs"
+  stand_ins=$(mktemp -d)
+  trap 'rm -rf "$alone" "$stand_ins"' EXIT
+  # stand-ins that log their name and arguments and close at once, as a user pressing OK
+  for program in zenity kdialog xmessage; do
+    printf '#!/bin/sh\necho "%s $*" >>"%s/log"\nexit 0\n' "$program" "$stand_ins" \
+      >"$stand_ins/$program"
+    chmod +x "$stand_ins/$program"
+  done
+  # Runs the program in an empty folder with PATH=$1 (only the stand-ins that are there).
+  run_alone() {
+    local status=0 folder
+    folder=$(mktemp -d)
+    (cd "$folder" && timeout 60 env PATH="$1" "$vexel") >/dev/null 2>"$stand_ins/err" || status=$?
+    rm -rf "$folder"
+    [ "$status" -ne 124 ] || fail "the program still runs after 60 s (a box nobody sees?)"
+    [ "$status" -ne 0 ] || fail "exit code 0 after the error"
+  }
+  run_alone "$stand_ins"
+  echo "  $(cat "$stand_ins/log")"
+  grep -q '^zenity --error --no-markup --title=I/O ERROR --text=' "$stand_ins/log" ||
+    fail "zenity was not asked first, with the I/O ERROR"
+  [ "$(wc -l <"$stand_ins/log")" -eq 1 ] || fail "more than one dialog program showed the message"
+  [ ! -s "$stand_ins/err" ] || fail "the message went to standard error too: $(cat "$stand_ins/err")"
+  rm "$stand_ins/zenity" "$stand_ins/kdialog" "$stand_ins/xmessage" "$stand_ins/log"
+  run_alone "$stand_ins"
+  grep -q "I/O ERROR" "$stand_ins/err" || fail "without dialog programs, nothing on standard error"
+  echo "  none installed: $(head -1 "$stand_ins/err") on standard error"
+  exit 0
 fi
 
 echo "a display: the I/O error box, closed with Return"

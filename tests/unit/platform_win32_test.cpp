@@ -1,10 +1,17 @@
 // Tests of the Win32 subset shared by the backends: classes, windows, the queue, the default
-// window procedure, the cursor counter and the presenter, on the headless backend.
+// window procedure, the cursor counter and the presenter, on the headless backend; and the
+// desktop's dialog programs that the SDL backend falls back on.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "desktop_dialog.hpp"
 #include "dravo.hpp"
 #include "headless.hpp"
 #include "win32.hpp"
@@ -226,4 +233,89 @@ TEST(Presenter, CopiesEachFrameCompletely) {
   dravo::DirectDrawBlit(frame.data());
   EXPECT_EQ(headless::frames_presented(), before + 1) << "nothing after closing";
   EXPECT_FALSE(headless::presenter_open());
+}
+
+namespace {
+
+// A folder that stands in for PATH, with stand-in dialog programs that log their arguments (one
+// a line) and end with the code given; PATH and DISPLAY are restored afterwards.
+class DesktopDialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder = std::filesystem::temp_directory_path() /
+             ("orla_dialogs_" + std::to_string(getpid()) + "_" +
+              testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"})
+      if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
+    setenv("PATH", folder.c_str(), 1);
+    setenv("DISPLAY", ":99", 1);
+    unsetenv("WAYLAND_DISPLAY");
+  }
+  void TearDown() override {
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
+    for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+    std::filesystem::remove_all(folder);
+  }
+  void stand_in(const std::string& name, int code) {
+    const auto path = folder / name;
+    std::ofstream(path) << "#!/bin/sh\necho '" << name << "' >> '" << log().string()
+                        << "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << log().string()
+                        << "'; done\nexit " << code << "\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+  std::filesystem::path log() const { return folder / "log"; }
+  std::string logged() const {
+    std::ifstream in(log());
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+  std::filesystem::path folder;
+  std::vector<std::pair<std::string, std::string>> saved;
+};
+
+const std::string tricky = "\"menu.vex\" already exists ! $(touch x) `id` ; Overwrite ?";
+
+}  // namespace
+
+TEST_F(DesktopDialog, ZenityFirstWithTheTextAsOneArgument) {
+  stand_in("zenity", 0);
+  stand_in("kdialog", 0);
+  stand_in("xmessage", 100);
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", tricky, MB_YESNO | MB_ICONQUESTION), IDYES);
+  EXPECT_EQ(logged(), "zenity\n--question\n--no-markup\n--title=MESSAGE\n--text=" + tricky + "\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "x")) << "no shell saw the text";
+}
+
+TEST_F(DesktopDialog, TheNextProgramWhenOneIsMissingOrFails) {
+  // zenity missing: kdialog answers No
+  stand_in("kdialog", 1);
+  stand_in("xmessage", 100);
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), IDNO);
+  EXPECT_EQ(logged(), "kdialog\n--title\nMESSAGE\n--yesno\nOverwrite ?\n");
+  // zenity and kdialog cannot show it (no display for them): xmessage's Yes button
+  std::filesystem::remove(log());
+  stand_in("zenity", 255);
+  stand_in("kdialog", 254);
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), IDYES);
+  EXPECT_EQ(logged().substr(0, 7), "zenity\n");
+  EXPECT_NE(logged().find("\nkdialog\n"), std::string::npos);
+  EXPECT_NE(logged().find("\nxmessage\n-title\nMESSAGE\n-buttons\nYes:100,No:101\n"),
+            std::string::npos);
+  // an error box through xmessage: its OK button
+  std::filesystem::remove(folder / "zenity");
+  std::filesystem::remove(folder / "kdialog");
+  EXPECT_EQ(platform::detail::desktop_dialog("I/O ERROR", "Cannot read", MB_ICONHAND), IDOK);
+  // xmessage failing (code 1: no display) is not an answer
+  stand_in("xmessage", 1);
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), std::nullopt);
+}
+
+TEST_F(DesktopDialog, NobodyToAskWithoutProgramsOrDisplay) {
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), std::nullopt);
+  stand_in("zenity", 0);
+  unsetenv("DISPLAY");
+  EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), std::nullopt);
+  EXPECT_FALSE(std::filesystem::exists(log())) << "no dialog program without a display";
 }
