@@ -29,8 +29,8 @@ std::string on_path(const std::string& program) {
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t end = std::min(list.find(':', start), list.size());
-    std::string folder = list.substr(start, end - start);
-    if (folder.empty()) folder = ".";
+    // an empty entry is the working directory
+    const std::string folder = end > start ? list.substr(start, end - start) : std::string(".");
     const std::string candidate = folder + "/" + program;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
