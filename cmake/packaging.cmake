@@ -36,4 +36,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # Depends: computed from the binaries by dpkg-shlibdeps (Debian packages dpkg-dev and file)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# SDL's message boxes on X11 need the X core fonts; without them a dialog program shows them
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xfonts-base")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "zenity | kdialog | x11-utils")
 include(CPack)
