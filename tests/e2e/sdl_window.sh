@@ -156,7 +156,7 @@ box=
 # True when a yes/no box of the probe is viewable; sets box to its window.
 box_shown() {
   kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended while waiting for its yes/no box"
-  box=$("$check" window MESSAGE | awk '$2 == "viewable" {print $1}' | head -1) && [ -n "$box" ]
+  box=$("$check" window MESSAGE | awk '$2 == "viewable" {print $1; exit}') && [ -n "$box" ]
 }
 
 answers=0
