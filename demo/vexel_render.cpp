@@ -354,7 +354,9 @@ void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
   if (!p.LATSZIK || !p.LETEZIK) return;
   PONT_SZAMOL(i);
-  if (!p.LETEZIK) return;
+  // a point too far away to hold on screen keeps existing, but its copy is refused: not drawn
+  LONGINT unused = 0;
+  if (!detail::to_screen(p.X, unused) || !detail::to_screen(p.Y, unused)) return;
   clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET, colour);
 }
 

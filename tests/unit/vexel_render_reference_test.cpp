@@ -121,7 +121,8 @@ void point(VIRTUALWINDOW& vw, BYTE i, LONGINT off, bool shadow) {
   auto& p = PONT[i];
   if (!p.LATSZIK || !p.LETEZIK) return;
   PONT_SZAMOL(i);
-  if (p.LETEZIK)
+  LONGINT unused = 0;
+  if (detail::to_screen(p.X, unused) && detail::to_screen(p.Y, unused))
     disc(vw, p.KX + off, p.KY + off, p.MERET, shadow ? shade : orla::PACK(p.R, p.G, p.B));
 }
 
