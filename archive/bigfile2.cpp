@@ -101,8 +101,9 @@ BYTE examine_archive(BIGFILE& slot) {
   for (int i = 0; i < 4; ++i)
     if (check[i] != static_cast<unsigned char>(detail::signature[i])) return BIG_NOTABIGFILE;
 
-  // changed: the directory is checked against the file before the archive is accepted, so that
-  // no later search or read can leave the file
+  // changed: the directory itself is checked against the file before the archive is accepted
+  // (what makes the whole directory unusable refuses the archive); each entry is checked when a
+  // search follows it, so that one bad entry costs only its own member
   if (s > std::numeric_limits<LONGINT>::max() || s < detail::trailer_length) return BIG_NOTABIGFILE;
   slot.SIZE = static_cast<LONGINT>(s);
   unsigned char tail[6];
@@ -114,16 +115,6 @@ BYTE examine_archive(BIGFILE& slot) {
   const std::int64_t directory_bytes = std::int64_t{detail::entry_length} * slot.ENTRIES;
   if (header < 0 || header + directory_bytes > s - detail::trailer_length) return BIG_NOTABIGFILE;
   slot.HEADER = static_cast<LONGINT>(header);
-
-  std::vector<unsigned char> directory(static_cast<std::size_t>(directory_bytes));
-  if (directory_bytes > 0 && !read_at(slot.FILEVAR, header, directory.data(), directory_bytes))
-    return BIG_INTERNAL;
-  for (std::size_t i = 0; i < slot.ENTRIES; ++i) {
-    std::int64_t name_offset = 0;
-    if (!detail::entry_in_bounds(slot, decode_entry(&directory[i * detail::entry_length]),
-                                 name_offset))
-      return BIG_NOTABIGFILE;
-  }
   return BIG_OK;
 }
 
@@ -162,7 +153,7 @@ std::vector<member_info> read_directory(BYTE BIGHANDLE) {
     if (!read_at(slot.FILEVAR, slot.HEADER + i * entry_length, raw, entry_length)) return {};
     const ENTRYTYPE entry = decode_entry(raw);
     std::int64_t name_offset = 0;
-    if (!entry_in_bounds(slot, entry, name_offset)) return {};
+    if (!entry_in_bounds(slot, entry, name_offset)) continue;  // no member: a search passes it
     member_info m;
     m.name_field.resize(FILENAMELENGTH);
     if (!read_at(slot.FILEVAR, name_offset, m.name_field.data(), FILENAMELENGTH)) return {};
@@ -254,8 +245,8 @@ LONGINT BIGSEARCH(BYTE BIGHANDLE, const std::string& NAME) {
     ENTRY = decode_entry(raw);
     if (ENTRY.CHECKSUM != NAMECHECK) continue;
     std::int64_t name_offset = 0;
-    // the file may have changed since it was opened; an entry outside it is not followed
-    if (!detail::entry_in_bounds(slot, ENTRY, name_offset)) return 0;
+    // an entry pointing outside the file is not followed: the search goes on past it
+    if (!detail::entry_in_bounds(slot, ENTRY, name_offset)) continue;
     char ENTRYNAME[FILENAMELENGTH];
     if (!read_at(slot.FILEVAR, name_offset, ENTRYNAME, FILENAMELENGTH)) return 0;
     if (std::memcmp(ENTRYNAME, SRCNAME.data(), FILENAMELENGTH) == 0) {

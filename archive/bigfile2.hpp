@@ -140,8 +140,8 @@ struct member_info {
 // start of the file and the directory.
 bool entry_in_bounds(const BIGFILE& slot, const ENTRYTYPE& entry, std::int64_t& name_offset);
 
-// Every member of an open archive in directory order; empty when the slot is inactive or the
-// directory cannot be read.
+// Every member of an open archive in directory order, without the entries that point outside
+// the file; empty when the slot is inactive or the directory cannot be read.
 std::vector<member_info> read_directory(BYTE BIGHANDLE);
 
 }  // namespace detail

@@ -183,17 +183,19 @@ BOOLEAN PONTEGYENESEN(REAL px, REAL py, REAL m, REAL c, REAL m2, REAL c2, BOOLEA
 
 namespace detail {
 
-// Screen copies hold values strictly between -screen_limit and screen_limit, so the sum or the
-// difference of two of them still fits a LONGINT.
-inline constexpr LONGINT screen_limit = LONGINT{1} << 30;
+// Screen copies hold values strictly between -screen_limit and screen_limit: the 32-bit range
+// less the room for what is added to them, so that a pointer position (a WORD) taken from one,
+// or the shadow offset or a ring's step added to one, still fits a LONGINT.
+inline constexpr LONGINT screen_limit = 0x7FFFFFFF - 0xFFFF;
 // Rounds half to even into a screen integer; false (out untouched) when outside the limit.
 bool to_screen(REAL value, LONGINT& out);
 
 }  // namespace detail
 
-// The screen copies below refuse values outside the screen limit: the element then stops
-// existing for the frame and keeps its previous screen fields, so a drawing routine tests
-// LETEZIK again after the copy.
+// The screen copies below refuse values outside the screen limit and keep their previous
+// screen fields. A refused segment, line or circle stops existing for the frame, so a drawing
+// routine tests LETEZIK again after the copy; a refused point keeps existing, since the
+// constructions read it (the feet of the travelling point), and its drawing tests the fit.
 
 // Rounds a point's position into KX, KY (only an existing point).
 void PONT_SZAMOL(BYTE p);

@@ -22,8 +22,9 @@ namespace detail {
 
 bool to_screen(REAL value, LONGINT& out) {
   // changed: a nearly degenerate triangle puts derived elements arbitrarily far away; a value
-  // beyond the 32-bit screen fields would wrap into a wrong place, so such a value is refused
-  // and its element is skipped for the frame. The quiet comparison also refuses inf and NaN.
+  // beyond the 32-bit screen fields (less the room of screen_limit) would wrap into a wrong
+  // place, so such a value is refused and its drawing skipped for the frame. The quiet
+  // comparison also refuses inf and NaN.
   if (!std::isless(std::fabs(value), static_cast<REAL>(screen_limit))) return false;
   const long rounded = std::lrint(value);
   if (rounded <= -screen_limit || rounded >= screen_limit) return false;
@@ -40,10 +41,10 @@ void PONT_SZAMOL(BYTE p) {
   if (!q.LETEZIK) return;
   LONGINT kx = 0;
   LONGINT ky = 0;
-  if (!detail::to_screen(q.X, kx) || !detail::to_screen(q.Y, ky)) {
-    q.LETEZIK = false;  // changed: off the screen range, skipped for this frame
-    return;
-  }
+  // changed: a position off the screen range keeps its last screen copy and is not drawn, but
+  // the point keeps existing: the travelling point far above a huge circumcircle still has its
+  // feet, and the pedal line through them crosses the picture
+  if (!detail::to_screen(q.X, kx) || !detail::to_screen(q.Y, ky)) return;
   q.KX = kx;
   q.KY = ky;
 }

@@ -113,9 +113,18 @@ bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t
 
 __extension__ typedef __int128 wide_int;
 
-// The offsets round(delta * i / length) of the stamps along one axis, step by step: exact
-// integer arithmetic, except within a hair of a tie, where the expression in extended
-// precision decides (it can fall either side of the half there).
+// The offset of stamp i on one axis as the stroke is defined: f := i/length is a REAL (the
+// quotient taken in extended precision, stored as a double), and only the product delta * f is
+// taken in extended precision before it is rounded, half to even. An exact half of delta * i /
+// length therefore falls to the side the stored f puts it: round(5 * double(0.1)) = 1.
+std::int64_t stamp_offset_of(std::int64_t delta, std::int64_t length, std::int64_t i) {
+  const auto f = static_cast<REAL>(static_cast<long double>(i) / static_cast<long double>(length));
+  // rint rounds as nearbyint in the default rounding mode, inline
+  return static_cast<std::int64_t>(std::rint(static_cast<long double>(delta) * f));
+}
+
+// The offsets round(delta * f) of the stamps along one axis, step by step: exact integer
+// arithmetic for delta * i / length, except near a tie, where the REAL f decides (above).
 class stamp_offset {
  public:
   stamp_offset(std::int64_t delta, std::int64_t length, std::int64_t i)
@@ -137,11 +146,8 @@ class stamp_offset {
   std::int64_t value() const {
     // 2 * rest - length against the length: which side of the half the fraction lies
     const std::int64_t side = 2 * rest_ - length_;
-    if (side >= -tie_band_ && side <= tie_band_) [[unlikely]] {
-      const long double f = static_cast<long double>(i_) / length_;
-      // rint rounds as nearbyint in the default rounding mode, inline
-      return static_cast<std::int64_t>(std::rint(delta_ * f));
-    }
+    if (side >= -tie_band_ && side <= tie_band_) [[unlikely]]
+      return stamp_offset_of(delta_, length_, i_);
     const std::int64_t rounded = whole_ + (side > 0);
     return (rounded ^ sign_) - sign_;
   }
@@ -157,8 +163,12 @@ class stamp_offset {
   std::int64_t delta_, length_, step_, i_, whole_ = 0, rest_ = 0;
   // all ones for a negative delta: the rounded magnitude is negated
   std::int64_t sign_ = delta_ < 0 ? -1 : 0;
-  // within this distance of a tie (2^-25 of a pixel and less) extended precision decides
-  std::int64_t tie_band_ = length_ >> 24;
+  // The stored f is i/length within 2^-53 of it (and the extended steps add 2^-63), so delta
+  // * f lies within |delta| * 2^-52 of delta * i / length; the fraction lies |side| / (2 *
+  // length) from the half. Beyond this band the exact side is the side of delta * f too; at
+  // |side| = 0 (a true tie) and within the band the REAL f decides.
+  std::int64_t tie_band_ =
+      static_cast<std::int64_t>((static_cast<wide_int>(length_) * step_) >> 51);
 };
 
 // Half-widths of the disc of a radius per row offset 0..radius, as the midpoint spans lay it:
@@ -344,7 +354,9 @@ void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
   if (!p.LATSZIK || !p.LETEZIK) return;
   PONT_SZAMOL(i);
-  if (!p.LETEZIK) return;
+  // a point too far away to hold on screen keeps existing, but its copy is refused: not drawn
+  LONGINT unused = 0;
+  if (!detail::to_screen(p.X, unused) || !detail::to_screen(p.Y, unused)) return;
   clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET, colour);
 }
 

@@ -383,7 +383,10 @@ void FINECIRCLE(VIRTUALWINDOW& vw, std::int16_t cx, std::int16_t cy, std::int16_
   const long double r2 = static_cast<long double>(radius) * radius;
   REAL x = radius;
   while (true) {
-    const long double h = std::sqrt(std::max(0.0L, r2 - static_cast<long double>(x) * x));
+    // h is a REAL: the root is taken in extended precision and stored as a double before it is
+    // cut, so a root just below a whole number that rounds up to it is cut to that number
+    const REAL h =
+        static_cast<REAL>(std::sqrt(std::max(0.0L, r2 - static_cast<long double>(x) * x)));
     const coord hx = static_cast<coord>(std::trunc(x));
     const coord hy = static_cast<coord>(std::trunc(h));
     detail::plot_clipped(vw, cx + hx, cy - hy, colour);

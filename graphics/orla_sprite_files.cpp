@@ -2,6 +2,7 @@
 #include "orla_sprite_files.hpp"
 
 #include <cassert>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -160,6 +161,38 @@ outcome try_load_pcx(const std::string& name, const std::string& archive, VIRTUA
   return f;
 }
 
+namespace {
+
+// The file a name finally stands for: symbolic links followed, hop by hop, to a target that
+// need not exist yet; a loop of links stops as a link.
+std::filesystem::path link_target(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path p(name);
+  for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hop) {
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  return p;
+}
+
+// Writes the pixels and the trailer and closes the file; false when any of it fails.
+bool write_and_close(std::FILE* out, const VIRTUALWINDOW& sprite) {
+  trailer = static_cast<LONGINT>(static_cast<std::uint32_t>(sprite.HOEHE) << 16 |
+                                 static_cast<std::uint32_t>(sprite.BREITE));
+  const auto bits = static_cast<std::uint32_t>(trailer);
+  const unsigned char dims[4] = {
+      static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+      static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+  const auto bytes = static_cast<std::size_t>(sprite.SIZE);
+  const bool ok = (bytes == 0 || std::fwrite(sprite.DATA, 1, bytes, out) == bytes) &&
+                  std::fwrite(dims, 1, 4, out) == 4;
+  return (std::fclose(out) == 0) && ok;
+}
+
+}  // namespace
+
 bool sprite_savable(const VIRTUALWINDOW& sprite) {
   return sprite.SIZE >= 0 && (sprite.SIZE == 0 || sprite.DATA != nullptr) && sprite.BREITE >= 1 &&
          sprite.BREITE <= 0xFFFF && sprite.HOEHE >= 1 && sprite.HOEHE <= 0xFFFF &&
@@ -170,10 +203,13 @@ bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite) {
   namespace fs = std::filesystem;
   assert(sprite_savable(sprite));
   std::error_code ec;
-  const fs::path target(name);
+  // a link is written through: its target gets the picture, the link stays a link
+  const fs::path target = link_target(name);
+  if (fs::is_symlink(fs::symlink_status(target, ec))) return false;  // a loop of links
   // a write-protected picture stays protected: renaming over it would bypass the protection
   const fs::file_status status = fs::status(target, ec);
-  if (fs::exists(status)) {
+  const bool exists = fs::exists(status);
+  if (exists) {
     if (!fs::is_regular_file(status)) return false;
     const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & writable) == fs::perms::none) return false;
@@ -182,22 +218,28 @@ bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite) {
   std::FILE* out = nullptr;
   std::string temp;
   std::random_device random;
+  int refused = 0;
   for (int attempt = 0; attempt < 16 && out == nullptr; ++attempt) {
-    temp = name + ".tmp" + std::to_string(random() % 1000000);
+    temp = target.string() + ".tmp" + std::to_string(random() % 1000000);
     out = std::fopen(temp.c_str(), "wbx");
+    refused = out == nullptr ? errno : 0;
+    if (refused != EEXIST) break;
   }
-  if (out == nullptr) return false;
-
-  trailer = static_cast<LONGINT>(static_cast<std::uint32_t>(sprite.HOEHE) << 16 |
-                                 static_cast<std::uint32_t>(sprite.BREITE));
-  const auto bits = static_cast<std::uint32_t>(trailer);
-  const unsigned char dims[4] = {
-      static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-      static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
-  const auto bytes = static_cast<std::size_t>(sprite.SIZE);
-  bool ok = (bytes == 0 || std::fwrite(sprite.DATA, 1, bytes, out) == bytes) &&
-            std::fwrite(dims, 1, 4, out) == 4;
-  ok = (std::fclose(out) == 0) && ok;
+  if (out == nullptr) {
+    // a folder that takes no new file, holding a file that may be written: in place, created
+    // or truncated (any other failure leaves the old picture alone)
+    if (refused != EACCES && refused != EPERM) return false;
+    out = std::fopen(target.c_str(), "wb");
+    return out != nullptr && write_and_close(out, sprite);
+  }
+  // the new picture gets the old one's permission bits before it holds any pixel
+  std::error_code kept;
+  if (exists) fs::permissions(temp, status.permissions() & fs::perms::mask, kept);
+  bool ok = false;
+  if (kept)
+    std::fclose(out);
+  else
+    ok = write_and_close(out, sprite);
   if (ok) {
     fs::rename(temp, target, ec);
     ok = !ec;
@@ -219,8 +261,10 @@ void SAVE_SPRITE(const std::string& name, VIRTUALWINDOW& sprite) {
   if (!detail::sprite_savable(sprite))
     orla::ERRORM("INTERNAL ERROR",
                  orla::detail::cut255("Following sprite cannot be saved : " + name));
-  // changed: written to a temporary file and renamed into place, so that a failed write never
-  // leaves an existing picture half-written
+  // changed: written to a temporary file beside the picture (through a link, beside its
+  // target) and renamed into place with the old file's permission bits, so that a failed write
+  // never leaves an existing picture half-written; where the folder takes no new file but the
+  // file may be written, it is written in place, created or truncated
   if (!detail::write_sprite_file(name, sprite))
     orla::ERRORM(std::string(orla_errors::IO_ERRORHEADLINE),
                  std::string(orla_errors::IO_ERRORWRITEACCESS) + CR + CR + "File : " + name);

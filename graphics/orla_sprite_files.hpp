@@ -47,8 +47,9 @@ outcome decode_pcx(const BYTE* file, std::size_t size, const std::string& name,
 
 // Whether the record holds a buffer its dimensions describe, each dimension 1..65535.
 bool sprite_savable(const VIRTUALWINDOW& sprite);
-// Writes the sprite file through a temporary file that is renamed into place; false when the
-// file cannot be written (an existing file is then left untouched).
+// Writes the sprite file (through a link, to its target) by a temporary file renamed into place
+// with the old file's permission bits, or in place when the folder takes no new file; false
+// when the file cannot be written (by the temporary file, an existing file is then untouched).
 bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite);
 
 }  // namespace detail

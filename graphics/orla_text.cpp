@@ -49,10 +49,12 @@ void draw_text(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD r, WORD g, WORD b,
     const int c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
     std::size_t glyph = static_cast<std::size_t>(8 * c);
     if (tall) {
-      // changed: set 2 holds only the codes 32..122; other codes draw an empty cell instead of
-      // reading beyond the font buffer
-      if (c < detail::tall_first || c > detail::tall_last) continue;
-      glyph = detail::tall_set_offset + static_cast<std::size_t>(16 * (c - detail::tall_first));
+      // changed: a code past 122, whose rows would lie beyond the font buffer, draws an empty
+      // cell instead; a code below 32 reads its rows before the set's start, still inside the
+      // buffer (codes 0..31 take bytes 1536..2047)
+      if (c > detail::tall_last) continue;
+      glyph = static_cast<std::size_t>(static_cast<int>(detail::tall_set_offset) +
+                                       16 * (c - detail::tall_first));
     }
     const std::int64_t cell_x = x + i * 8 * s;
     for (int row = 0; row < rows; ++row) {

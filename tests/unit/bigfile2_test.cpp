@@ -180,7 +180,8 @@ TEST_F(Bigfile, FreeHandlesAreRefused) {
   EXPECT_EQ(CLOSEFILE(a, h), 251);
 }
 
-// Each malformed archive is refused at the open; none leaves a slot in use.
+// An archive whose directory is unusable is refused at the open, and none leaves a slot in use;
+// an entry pointing outside the file costs only its own member.
 TEST_F(Bigfile, MalformedArchivesAreRefused) {
   const bytes good = fixtures::archive({{field("A"), menu}, {field("B"), {7, 7}}});
   const std::size_t s = good.size(), directory = s - 30;
@@ -188,22 +189,40 @@ TEST_F(Bigfile, MalformedArchivesAreRefused) {
     const char* what;
     std::size_t at;
     std::uint32_t value;
+    const char* bad;  // the member of the bad entry; none: the whole archive is refused
   };
   const variant variants[] = {
-      {"directory before the file start", s - 8, static_cast<std::uint32_t>(s + 5)},
-      {"negative directory distance", s - 8, static_cast<std::uint32_t>(-20)},
-      {"more entries than the file holds", s - 10, 0x0000FFFF | (29u << 16)},
-      {"negative size", directory + 2, static_cast<std::uint32_t>(-1)},
-      {"name field before the file start", directory + 2, static_cast<std::uint32_t>(s)},
-      {"data running into the directory", directory + 6, 0},
-      {"offset overflowing 32 bits", directory + 16, 0x80000000u},
+      {"directory before the file start", s - 8, static_cast<std::uint32_t>(s + 5), nullptr},
+      {"negative directory distance", s - 8, static_cast<std::uint32_t>(-20), nullptr},
+      {"more entries than the file holds", s - 10, 0x0000FFFF | (29u << 16), nullptr},
+      {"negative size", directory + 2, static_cast<std::uint32_t>(-1), "A"},
+      {"name field before the file start", directory + 2, static_cast<std::uint32_t>(s), "A"},
+      {"data running into the directory", directory + 6, 0, "A"},
+      {"offset overflowing 32 bits", directory + 16, 0x80000000u, "B"},
   };
   for (const variant& v : variants) {
     bytes bad = good;
     fixtures::patch32(bad, v.at, v.value);
-    EXPECT_EQ(BIGOPEN(make("bad.big", bad)), 249) << v.what;
+    const BYTE a = BIGOPEN(make("bad.big", bad));
+    if (v.bad == nullptr) {
+      EXPECT_EQ(a, 249) << v.what;
+      continue;
+    }
+    ASSERT_EQ(a, 1) << v.what;
+    EXPECT_EQ(OPENFILE(a, v.bad), 0) << v.what;
+    const bool a_bad = std::string(v.bad) == "A";
+    const WORD h = OPENFILE(a, a_bad ? "B" : "A");
+    EXPECT_EQ(read_all(a, h), (a_bad ? bytes{7, 7} : menu)) << v.what;
+    CLOSEFILE(a, h);
+    BIGCLOSE(a);
   }
   EXPECT_EQ(BIGOPEN(make("tiny.big", {'.', 'B', 'G', 'F'})), 249) << "no room for the trailer";
   for (int a = 1; a <= MAXBIGFILES; ++a) EXPECT_FALSE(BIG[a].ACTIVE) << a;
-  EXPECT_EQ(BIGOPEN(make("good.big", good)), 1);
+
+  // a bad entry under the name of a sound one later in the directory: the search passes it
+  bytes twice = fixtures::archive({{field("A"), menu}, {field("A"), {7, 7}}});
+  fixtures::patch32(twice, twice.size() - 30 + 6, 0);
+  const BYTE a = BIGOPEN(make("twice.big", twice));
+  ASSERT_EQ(a, 1);
+  EXPECT_EQ(read_all(a, OPENFILE(a, "A")), (bytes{7, 7}));
 }

@@ -198,6 +198,12 @@ TEST(Orla2dCircles, FineCircleSamplesAlongX) {
   canvas fine(11, 11);
   FINECIRCLE(fine.vw, 5, 5, 3, 1, 0, 0, 0.25);
   EXPECT_TRUE(fine.lit().count({7, 4})) << "x = 2.75 gives h = 1.20, both cut to whole pixels";
+  // radius 37, step 0.2: x reaches 12 + 3.6e-15, where the root 34.9999999999999988 is stored
+  // as the double 35 before it is cut
+  canvas large(80, 80);
+  FINECIRCLE(large.vw, 40, 40, 37, 1, 0, 0, 0.2);
+  for (const auto& [x, y] : {std::pair{52, 5}, {52, 75}, {28, 5}, {28, 75}})
+    EXPECT_TRUE(large.lit().count({x, y})) << x << "," << y;
 }
 
 // ---- clipping -------------------------------------------------------------------------------

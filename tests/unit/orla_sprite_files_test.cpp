@@ -90,6 +90,51 @@ TEST(SpriteFile, OverwriteNeedsConsent) {
   orla::KILL_VW(vw);
 }
 
+TEST(SpriteFileDeathTest, SavingKeepsTheModeFollowsLinksAndWritesInPlaceWhereItMust) {
+  namespace fs = std::filesystem;
+  GTEST_FLAG_SET(death_test_style, "fast");
+  fixtures::scratch_dir dir;
+  VIRTUALWINDOW vw;
+  orla::INIT_VW(vw, 1, 1, false);
+  vw.DATA[0] = 0x1234;
+  const bytes saved = fixtures::sprite_file(1, 1, {0x1234});
+  headless::set_yes_no_answer(win32::IDYES);
+
+  // a private picture behind a link: the target gets the picture and keeps its mode
+  fs::create_directories(dir / "sub");
+  fixtures::write_file(dir / "sub/real.vex", {1, 2, 3});
+  fs::permissions(dir / "sub/real.vex", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("sub/real.vex", dir / "pic.vex");
+  SAVE_SPRITE(dir / "pic.vex", vw);
+  EXPECT_TRUE(fs::is_symlink(dir / "pic.vex"));
+  EXPECT_EQ(fixtures::read_file(dir / "sub/real.vex"), saved);
+  EXPECT_EQ(fs::status(dir / "sub/real.vex").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), {}), 1) << "no temporary file";
+
+  // a writable picture in a folder that takes no new file, saved by a plain user
+  fs::create_directories(dir / "shut");
+  fixtures::write_file(dir / "shut/pic.vex", {1, 2, 3});
+  fs::permissions(
+      dir / "shut/pic.vex",
+      fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+  fs::permissions(dir / "shut",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const std::string shut = dir / "shut";
+  EXPECT_EXIT(
+      {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(2);
+        if (::access(shut.c_str(), W_OK) == 0) std::_Exit(3);  // the folder must refuse
+        SAVE_SPRITE(shut + "/pic.vex", vw);
+        std::_Exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(fixtures::read_file(dir / "shut/pic.vex"), saved);
+  headless::set_yes_no_answer(win32::IDNO);
+  orla::KILL_VW(vw);
+}
+
 TEST(SpriteFileDeathTest, WriteFailuresLeaveTheOldFile) {
   // forked at the statement, so the child sees this test's scratch folder
   GTEST_FLAG_SET(death_test_style, "fast");

@@ -25,6 +25,7 @@ bytes test_font() {
   }
   font[8 * 1] = 0x80;
   font[8 * 2] = 0x01;
+  font[8 * 255 + 7] = 0x01;  // row 15 of the tall set's code 31, 2048 + 16 * (31 - 32) + 15
   for (int r = 0; r < 16; ++r) {
     font[2048 + 16 * ('#' - 32) + r] = 0xFF;
     font[2048 + 16 * ('A' - 32) + r] = static_cast<std::uint8_t>(r * 17);
@@ -130,9 +131,11 @@ TEST_F(Text, TallSetHasItsOwnCursorAndCodes) {
   OUTTEXTXY2(vw, 0, 0, 31, 0, 7, "#");
   EXPECT_EQ(drawn(ink), rect(0, 0, 8, 16));
   MOVETO2(8, 0);
-  // codes outside 32..122 have no glyph in the tall set: an empty cell
+  // codes past 122 have no rows in the font buffer: an empty cell; codes below 32 read theirs
+  // before the set's start (code 31's last row is the last row of set 1's code 255)
   OUTTEXT2(vw, 31, 0, 7, "{\x1F\xFF");
-  EXPECT_EQ(drawn(ink).size(), 128u);
+  EXPECT_EQ(drawn(ink).size(), 129u);
+  EXPECT_EQ(at(23, 15), ink);
   EXPECT_EQ(GETX2(), 32);
   EXPECT_EQ(GETX1(), 7) << "set 1's cursor is not touched";
   TEXTATXY2(vw, 40, 20, 12, 25, 12, "#");

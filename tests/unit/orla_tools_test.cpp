@@ -185,6 +185,14 @@ TEST(ArchiveTool, RefusesNamesTheReaderWouldNotFind) {
   EXPECT_NE(twice.err.find("already taken"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.big"));
   EXPECT_EQ(bigpack(dir, {"list", dir / "one/pic.vex"}).code, 1);
+  // an entry pointing outside the file: the sound members are listed, the bad one reported
+  bytes damaged = fixtures::archive({{fixtures::field("A"), {1}}, {fixtures::field("B"), {2}}});
+  fixtures::patch32(damaged, damaged.size() - 30 + 6, 0);
+  fixtures::write_file(dir / "damaged.big", damaged);
+  const run_result listing = bigpack(dir, {"list", dir / "damaged.big"});
+  EXPECT_EQ(listing.code, 1);
+  EXPECT_EQ(listing.out, "         1  B\n");
+  EXPECT_NE(listing.err.find("1 of 2 directory entries cannot be read"), std::string::npos);
   EXPECT_EQ(bigpack(dir, {"--help"}).code, 0);
   EXPECT_EQ(bigpack(dir, {"create", dir / "a.big"}).code, 2);
 }

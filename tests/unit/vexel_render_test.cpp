@@ -26,15 +26,16 @@ WORD at(LONGINT x, LONGINT y) {
   return SPRITE01.DATA[y * SPRITE01.BREITE + x];
 }
 
-// The per-pixel method: one disc per pixel of length, every pixel clip-tested on its own.
+// The per-pixel method: one disc per pixel of length, every pixel clip-tested on its own; f is
+// a REAL, the product d * f is rounded from extended precision.
 void reference_bold(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, BYTE width,
                     WORD colour) {
   const LONGINT dx = x2 - x1, dy = y2 - y1;
   const LONGINT length = static_cast<LONGINT>(std::nearbyint(std::sqrt(double(dx * dx + dy * dy))));
   for (LONGINT i = 1; i <= length; ++i) {
-    const long double f = static_cast<long double>(i) / length;
-    const LONGINT cx = x1 + static_cast<LONGINT>(std::nearbyint(dx * f));
-    const LONGINT cy = y1 + static_cast<LONGINT>(std::nearbyint(dy * f));
+    const REAL f = static_cast<REAL>(static_cast<long double>(i) / length);
+    const LONGINT cx = x1 + static_cast<LONGINT>(std::nearbyint(static_cast<long double>(dx) * f));
+    const LONGINT cy = y1 + static_cast<LONGINT>(std::nearbyint(static_cast<long double>(dy) * f));
     const LONGINT radius = width - 1;
     LONGINT x = 0, y = -radius, d = 3 + 2 * y;
     auto span = [&](LONGINT a, LONGINT b, LONGINT row) {
@@ -101,6 +102,13 @@ TEST(VexelRender, ThickLineIsTheUnionOfDiscsWithoutTheStart) {
   EXPECT_EQ(at(5, 2), c);
   EXPECT_EQ(at(5, 4), c);
   EXPECT_EQ(at(5, 1), 0);
+  // The start triangle's side AB, (300, 400) to (550, 405), moved so that stamp 25 falls on
+  // x = 5: f = 25/250 is stored as the double just above 0.1, so dy * f = 5 * f lies just above
+  // the half and the stamp sits one row down, at (5, 4), not on the tie's even side (5, 3).
+  orla::CLRPACKEDSPRITE(SPRITE01, 0);
+  LINECLIPPEDBOLD(SPRITE01, -20, 3, 230, 8, 2, 0, 0, 31);
+  EXPECT_EQ(at(5, 5), c) << "the bottom of the disc about (5, 4)";
+  EXPECT_EQ(at(5, 2), 0) << "no disc about (5, 3)";
   orla::CLRPACKEDSPRITE(SPRITE01, 0);
   LINECLIPPEDBOLD(SPRITE01, 5, 5, 5, 5, 3, 0, 0, 31);  // zero length draws nothing
   for (int i = 0; i < 300; ++i) ASSERT_EQ(SPRITE01.DATA[i], 0);
