@@ -18,6 +18,7 @@
 #include <string>
 
 #include "backend.hpp"
+#include "frame_pacer.hpp"
 
 namespace {
 
@@ -39,6 +40,7 @@ struct sdl_state {
   std::optional<SDL_DisplayMode> display_mode;  // a real mode set by ChangeDisplaySettings
   int last_x = -1, last_y = -1;                 // last mouse position posted, frame coordinates
   WPARAM last_buttons = 0;
+  platform::detail::frame_pacer pacer;  // holds the presented frames to the display's rate
 };
 
 sdl_state& state() {
@@ -77,7 +79,6 @@ bool open_video() {
   sdl_state& s = state();
   if (s.video_tried) return s.video_ok;
   s.video_tried = true;
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     report_no_display(std::string("SDL: ") + SDL_GetError());
@@ -533,7 +534,8 @@ bool backend_create_window(const window_description& window) {
                  SDL_GetError());
     return false;
   }
-  s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED);
+  s.renderer =
+      SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
   if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
   if (!s.renderer) {
     std::fprintf(stderr, "%s: cannot draw into the window: %s\n", program_invocation_short_name,
@@ -695,6 +697,14 @@ bool backend_present_open(HWND window, int width, int height) {
   s.frame_height = height;
   s.frame_shown = false;
   s.last_x = s.last_y = -1;
+  SDL_RendererInfo info;
+  const bool vsync =
+      SDL_GetRendererInfo(s.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(s.window);
+  const int hz =
+      display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+  s.pacer.start(hz, vsync);
   redraw();
   return true;
 }
@@ -704,7 +714,9 @@ void backend_present(const void* pixels) {
   if (!s.texture) return;
   SDL_UpdateTexture(s.texture, nullptr, pixels, s.frame_width * 2);
   s.frame_shown = true;
+  s.pacer.wait();
   redraw();
+  s.pacer.presented();
 }
 
 void backend_present_close() {
