@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
   librsvg2-bin fonts-dejavu-core fontconfig console-setup-linux
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick libxdamage-dev
 )
 
 missing=()
