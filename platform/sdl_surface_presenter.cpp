@@ -174,36 +174,23 @@ void surface_presenter::present(const void* pixels) {
     draw_all(surface);
     return;
   }
-  // the columns that changed in each band of rows, compared four pixels at a time
+  // the columns that changed in each band of rows
   rects_.clear();
-  const int words = width_ / 4;
+  const std::size_t row_bytes = static_cast<std::size_t>(width_) * 2;
   for (int y0 = 0; y0 < height_; y0 += band_rows) {
     const int y1 = std::min(y0 + band_rows, height_);
     int left = width_, right = -1;
     for (int y = y0; y < y1; ++y) {
       const std::size_t row = static_cast<std::size_t>(y) * width_;
       const std::uint16_t* now = frame + row;
-      const std::uint16_t* was = shown_.data() + row;
-      int first = -1, last = -1;
-      for (int w = 0; w < words; ++w) {
-        std::uint64_t a = 0, b = 0;
-        std::memcpy(&a, now + 4 * w, 8);
-        std::memcpy(&b, was + 4 * w, 8);
-        if (a != b) {
-          if (first < 0) first = 4 * w;
-          last = 4 * w + 3;
-        }
-      }
-      for (int x = 4 * words; x < width_; ++x)
-        if (now[x] != was[x]) {
-          if (first < 0) first = x;
-          last = x;
-        }
-      if (first < 0) continue;
+      std::uint16_t* was = shown_.data() + row;
+      if (std::memcmp(now, was, row_bytes) == 0) continue;
+      int first = 0, last = width_ - 1;
+      while (now[first] == was[first]) ++first;
+      while (now[last] == was[last]) --last;
       left = std::min(left, first);
       right = std::max(right, last);
-      std::memcpy(shown_.data() + row + first, now + first,
-                  static_cast<std::size_t>(last - first + 1) * 2);
+      std::memcpy(was + first, now + first, static_cast<std::size_t>(last - first + 1) * 2);
     }
     if (right < 0) continue;
     const SDL_Rect r = convert(surface, left, y0, right + 1, y1);
