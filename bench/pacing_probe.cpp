@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -150,8 +151,7 @@ int main(int argc, char** argv) {
       }
     }
     XSync(display, False);
-    struct timespec pause = {0, 500000};
-    nanosleep(&pause, nullptr);
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   std::printf("fps %.1f\n", frames / seconds);
   if (times.size() < 4) {

@@ -12,7 +12,7 @@ namespace {
 // band, large enough that a frame needs few rectangles.
 constexpr int band_rows = 8;
 
-// The viewport of a width x height frame in a w x h window: as large as it goes, aspect kept,
+// The viewport of a width x height frame in a w x h window: as large as it goes, proportions kept,
 // centred (the letterbox SDL's renderer lays with a logical size).
 void letterbox(int w, int h, int width, int height, int& vx, int& vy, int& vw, int& vh) {
   vw = w;

@@ -1,5 +1,5 @@
 // platform: the SDL backend's presenter for displays without a graphics processor: frames go
-// into the window's own surface, scaled with the aspect kept (nearest neighbour) by our own
+// into the window's own surface, scaled with its proportions kept (nearest neighbour) by our own
 // conversion, and only the parts that changed since the last frame are sent to the window system.
 #pragma once
 
