@@ -159,7 +159,18 @@ bool drawn_by_processor(SDL_Renderer* renderer) {
 // Shows the last presented frame again (after a resize, an expose or a mode change).
 void redraw() {
   sdl_state& s = state();
-  if (s.surface.is_open()) s.surface.redraw();
+  if (s.surface.is_open()) {
+    s.surface.redraw();
+    return;
+  }
+  if (s.on_surface && s.window) {
+    // nothing presented: a black window
+    if (SDL_Surface* surface = SDL_GetWindowSurface(s.window)) {
+      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+      SDL_UpdateWindowSurface(s.window);
+    }
+    return;
+  }
   if (!s.renderer) return;
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
@@ -575,6 +586,8 @@ bool backend_create_window(const window_description& window) {
     SDL_DestroyRenderer(s.renderer);
     s.renderer = nullptr;
   }
+  // the window system's own surface of the window, not a texture drawn by a renderer
+  if (s.on_surface) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (!s.renderer && !s.on_surface) {
     std::fprintf(stderr, "%s: cannot draw into the window: %s\n", program_invocation_short_name,
                  SDL_GetError());
@@ -730,8 +743,6 @@ bool backend_present_open(HWND window, int width, int height) {
   const int hz =
       display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
   if (s.on_surface) {
-    // the window system's own surface of the window, not a texture drawn by a renderer
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (s.surface.open(s.window, width, height)) {
       s.frame_width = width;
       s.frame_height = height;
@@ -783,7 +794,6 @@ void backend_present_close() {
   if (s.texture) SDL_DestroyTexture(s.texture);
   s.texture = nullptr;
   s.frame_shown = false;
-  const bool on_surface = s.surface.is_open();
   s.surface.close();
   if (!s.window) return;
   if (s.hwnd == 0) {
@@ -791,15 +801,7 @@ void backend_present_close() {
     return;
   }
   s.last_x = s.last_y = -1;
-  if (on_surface) {
-    // the window goes black: nothing presents into it any more
-    if (SDL_Surface* surface = SDL_GetWindowSurface(s.window)) {
-      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-      SDL_UpdateWindowSurface(s.window);
-    }
-    return;
-  }
-  SDL_RenderSetLogicalSize(s.renderer, 0, 0);
+  if (s.renderer) SDL_RenderSetLogicalSize(s.renderer, 0, 0);
   redraw();
 }
 
