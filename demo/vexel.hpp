@@ -322,7 +322,7 @@ inline BOOLEAN ANIMACIO = true;
 // Calibration count: loop passes in three seconds.
 // changed: 64 bits, so a machine fast enough to pass 2^31 counts cannot overflow it.
 inline std::int64_t MP = 0;
-// Speed change per frame, MP / 200000000.
+// Speed change per step of the speed law, MP / 200000000.
 inline REAL GYORSITAS = 0.0;
 // Speed scale, MP / 2000000000.
 inline REAL KIEGYENLITO = 0.0;
@@ -337,14 +337,47 @@ void set_speed_count(std::int64_t count);
 // provides and installs here; while unset, the computation only rebuilds the figure.
 inline void (*prepare_frame_layers)() = nullptr;
 
+// The rate of the frame loop's steps of the speed law, inversely proportional to MP. One step turns
+// the point by DEGTORAD(PILSEB * MP / 2e9) / 220, so a revolution at the start speed 40 takes 2 pi
+// / that = 2 * 180 * 220 * 2e9 / (40 * MP) = 3.96e12 / MP steps; at a rate of 2.64e11 / MP steps
+// per second that is 15 s, on every machine. The speed changes by MP / 2e8 per step, so it reaches
+// 40 in about 30 ms.
+inline constexpr long double steps_per_second_times_count = 2.64e11L;
+// After a stall (a window dragged, a debugger) at most a quarter of a second is caught up.
+inline constexpr orla::DWORD max_catch_up_ms = 250;
+// A guard for a calibration that counted absurdly little: no frame takes more steps than this.
+inline constexpr std::int64_t max_steps_per_frame = 1 << 20;
+
+// The frame loop's account of the steps owed to the time that has passed.
+struct step_account {
+  bool started = false;
+  orla::DWORD last = 0;  // tick count of the previous reading
+  long double owed = 0;  // fraction of a step carried to the next frame
+};
+inline step_account step_clock;
+
+// Forgets the account: the next reading starts it.
+void start_step_clock();
+// Reads the tick counter: the steps of the speed law due since the previous reading (none at
+// the first), catching up at most max_catch_up_ms.
+std::int64_t steps_due();
+// SZAMOLASI_QELJARASOK taking `steps` steps of the speed law.
+void compute_frame(std::int64_t steps);
+// VEXEL_SZAMITASOK taking `steps` steps of the speed law (the buttons and the pointer mode act
+// once whatever the count).
+void advance_point(std::int64_t steps);
+// One step of the speed law in automatic mode: the speed towards the slider or down to 0, and
+// the angle by the speed.
+void speed_law_step();
+
 }  // namespace detail
 
 // Start-up speed calibration: counts loop passes for three seconds of the tick counter.
 void MP_KISZAMITAS();
 // The per-frame computation: slider, all constructions, travelling point, pedal line,
-// parabolas, angle update and the chapter's styles.
+// parabolas, angle update (one step of the speed law) and the chapter's styles.
 void SZAMOLASI_QELJARASOK();
-// Advances the travelling point's angle (speed law or pointer direction).
+// Advances the travelling point's angle (one step of the speed law, or the pointer direction).
 void VEXEL_SZAMITASOK();
 
 }  // namespace vexel

@@ -114,9 +114,14 @@ void ELEMEK_KIRAJZOLASA() {
 
 void FRAME() {
   EGERALLAPOTOK();
+  // changed: as many steps of the speed law as the time since the previous frame calls for, not
+  // one per frame: with one per frame the point's speed grew with the frame rate and again with
+  // the processor (through MP), so the slider set no speed. Read in help frames too, so that
+  // their time is not caught up afterwards.
+  const std::int64_t steps = detail::steps_due();
   if (!SUGOB) {
     SFIRST = true;
-    SZAMOLASI_QELJARASOK();
+    detail::compute_frame(steps);
     ELEMEK_KIRAJZOLASA();
   } else {
     if (SFIRST) {
@@ -151,6 +156,7 @@ int VEXEL_MAIN() {
   detail::program_phase = phase::intro;
   INTRO();
   detail::program_phase = phase::running;
+  detail::start_step_clock();
   do {
     FRAME();
   } while (detail::frame_loop_goes_on());

@@ -1,5 +1,6 @@
 // vexel: the per-frame computation of the figure, the travelling point and its pedal line, and
 // the animation of the point's angle with its start-up speed calibration.
+#include <algorithm>
 #include <cmath>
 
 #include "orla_win32.hpp"
@@ -45,6 +46,29 @@ void set_speed_count(std::int64_t count) {
   KIEGYENLITO = static_cast<REAL>(static_cast<ext>(count) / 2000000000.0L);
 }
 
+void start_step_clock() {
+  step_clock = {};
+}
+
+std::int64_t steps_due() {
+  const win32::DWORD now = win32::GetTickCount();
+  if (!step_clock.started) {
+    step_clock.started = true;
+    step_clock.last = now;
+    return 0;
+  }
+  // the unsigned difference stays right across the wrap of the counter
+  const win32::DWORD elapsed =
+      std::min(static_cast<win32::DWORD>(now - step_clock.last), max_catch_up_ms);
+  step_clock.last = now;
+  if (MP <= 0) return 0;
+  step_clock.owed += elapsed * (steps_per_second_times_count / 1000.0L) / MP;
+  const auto due = static_cast<std::int64_t>(std::min(step_clock.owed, ext{max_steps_per_frame}));
+  step_clock.owed -= due;
+  if (step_clock.owed > 1) step_clock.owed = 0;  // beyond the cap: forgotten, not carried
+  return due;
+}
+
 }  // namespace detail
 
 void MP_KISZAMITAS() {
@@ -59,6 +83,10 @@ void MP_KISZAMITAS() {
 }
 
 void SZAMOLASI_QELJARASOK() {
+  detail::compute_frame(1);
+}
+
+void detail::compute_frame(std::int64_t steps) {
   if (GOMBKATTINT(slider_button) && SARGAMENU == pedal_chapter) {
     SEBESSEG = static_cast<BYTE>(GOMB[slider_button].y2 - orla_win32::M_Y);
   }
@@ -150,11 +178,15 @@ void SZAMOLASI_QELJARASOK() {
   QPONTEGYENESRE_PARABOLA(1, 2, 2);
   QPONTEGYENESRE_PARABOLA(2, 3, 3);
 
-  VEXEL_SZAMITASOK();
+  detail::advance_point(steps);
   detail::copy_chapter_styles();
 }
 
 void VEXEL_SZAMITASOK() {
+  detail::advance_point(1);
+}
+
+void detail::advance_point(std::int64_t steps) {
   PONT_SZAMOL(13);
   const LONGINT px = PONT[13].KX;
   const LONGINT py = PONT[13].KY;
@@ -181,7 +213,10 @@ void VEXEL_SZAMITASOK() {
     }
     return;
   }
+  for (std::int64_t i = 0; i < steps; ++i) detail::speed_law_step();
+}
 
+void detail::speed_law_step() {
   if (!PLAY && PILSEB > 0) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) - GYORSITAS);
   if (PILSEB <= 0) PILSEB = 0;
   if (PLAY && PILSEB < SEBESSEG) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) + GYORSITAS);

@@ -19,6 +19,8 @@
 
 #include "backend.hpp"
 #include "desktop_dialog.hpp"
+#include "frame_pacer.hpp"
+#include "sdl_surface_presenter.hpp"
 
 namespace {
 
@@ -40,6 +42,10 @@ struct sdl_state {
   std::optional<SDL_DisplayMode> display_mode;  // a real mode set by ChangeDisplaySettings
   int last_x = -1, last_y = -1;                 // last mouse position posted, frame coordinates
   WPARAM last_buttons = 0;
+  platform::detail::frame_pacer pacer;  // holds the presented frames to the display's rate
+  // no graphics processor: frames go into the window's surface instead of through a renderer
+  bool on_surface = false;
+  platform::detail::surface_presenter surface;
 };
 
 sdl_state& state() {
@@ -78,7 +84,6 @@ bool open_video() {
   sdl_state& s = state();
   if (s.video_tried) return s.video_ok;
   s.video_tried = true;
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     report_no_display(std::string("SDL: ") + SDL_GetError());
@@ -128,9 +133,45 @@ void apply_cursor() {
   if (state().video_ok) SDL_ShowCursor(state().cursor_visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
+// Frames are presented (between GetDefaultDirectDraw and CloseDirectDraw).
+bool presenting() {
+  return state().texture || state().surface.is_open();
+}
+
+// The renderer draws with the processor: SDL's software renderer, or OpenGL in Mesa's software
+// rasterisers (no graphics processor). Presenting through it then costs more than the window's
+// own surface with our conversion.
+bool drawn_by_processor(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0) return true;
+  if (info.flags & SDL_RENDERER_SOFTWARE) return true;
+  if (SDL_strncmp(info.name, "opengl", 6) != 0) return false;
+  using get_string = const unsigned char* (*)(unsigned);
+  constexpr unsigned gl_renderer = 0x1F01;
+  const auto gl_get_string = reinterpret_cast<get_string>(SDL_GL_GetProcAddress("glGetString"));
+  if (!gl_get_string) return false;
+  const auto* name = reinterpret_cast<const char*>(gl_get_string(gl_renderer));
+  if (!name) return false;
+  for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+    if (std::strstr(name, software)) return true;
+  return false;
+}
+
 // Shows the last presented frame again (after a resize, an expose or a mode change).
 void redraw() {
   sdl_state& s = state();
+  if (s.surface.is_open()) {
+    s.surface.redraw();
+    return;
+  }
+  if (s.on_surface && s.window) {
+    // nothing presented: a black window
+    if (SDL_Surface* surface = SDL_GetWindowSurface(s.window)) {
+      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+      SDL_UpdateWindowSurface(s.window);
+    }
+    return;
+  }
   if (!s.renderer) return;
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
@@ -212,6 +253,7 @@ void release_window() {
   sdl_state& s = state();
   if (s.texture) SDL_DestroyTexture(s.texture);
   if (s.renderer) SDL_DestroyRenderer(s.renderer);
+  s.surface.close();
   if (s.window) SDL_DestroyWindow(s.window);
   s.texture = nullptr;
   s.renderer = nullptr;
@@ -350,6 +392,10 @@ WPARAM button_mask(Uint32 buttons) {
 // (SDL converts them); before that they are window pixels. Either way they are clamped.
 void to_frame(int x, int y, int& fx, int& fy) {
   const sdl_state& s = state();
+  if (s.surface.is_open()) {
+    s.surface.to_frame(x, y, fx, fy);
+    return;
+  }
   int w = s.frame_width, h = s.frame_height;
   if (!s.texture && s.window) SDL_GetWindowSize(s.window, &w, &h);
   fx = std::clamp(x, 0, std::max(w - 1, 0));
@@ -537,9 +583,16 @@ bool backend_create_window(const window_description& window) {
                  SDL_GetError());
     return false;
   }
-  s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED);
-  if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
-  if (!s.renderer) {
+  s.renderer =
+      SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  s.on_surface = !s.renderer || drawn_by_processor(s.renderer);
+  if (s.on_surface && s.renderer) {
+    SDL_DestroyRenderer(s.renderer);
+    s.renderer = nullptr;
+  }
+  // the window system's own surface of the window, not a texture drawn by a renderer
+  if (s.on_surface) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (!s.renderer && !s.on_surface) {
     std::fprintf(stderr, "%s: cannot draw into the window: %s\n", program_invocation_short_name,
                  SDL_GetError());
     release_window();
@@ -567,7 +620,7 @@ void backend_destroy_window(HWND window) {
   s.hwnd = 0;
   // the presenter keeps the picture on the screen until it is closed, as a fullscreen
   // presenter does on a display of its own
-  if (!s.texture) release_window();
+  if (!presenting()) release_window();
 }
 
 void backend_show_window(HWND window, bool visible, bool minimized) {
@@ -621,7 +674,7 @@ void backend_system_command(HWND, WPARAM) {}
 void backend_screen_size(int& width, int& height) {
   const sdl_state& s = state();
   // while frames are presented the screen is the frame, as in the display mode of its size
-  if (s.texture) {
+  if (presenting()) {
     width = s.frame_width;
     height = s.frame_height;
     return;
@@ -688,7 +741,24 @@ bool backend_call_fails(const char*) {
 
 bool backend_present_open(HWND window, int width, int height) {
   sdl_state& s = state();
-  if (!s.renderer || window != s.hwnd) return false;
+  if (!s.window || window != s.hwnd) return false;
+  const int display = SDL_GetWindowDisplayIndex(s.window);
+  SDL_DisplayMode mode;
+  const int hz =
+      display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+  if (s.on_surface) {
+    if (s.surface.open(s.window, width, height)) {
+      s.frame_width = width;
+      s.frame_height = height;
+      s.last_x = s.last_y = -1;
+      s.pacer.start(hz, false);
+      return true;
+    }
+    // a surface format the presenter does not write: SDL's software renderer draws instead
+    s.on_surface = false;
+    s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+  }
+  if (!s.renderer) return false;
   if (s.texture) SDL_DestroyTexture(s.texture);
   s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                 width, height);
@@ -699,16 +769,28 @@ bool backend_present_open(HWND window, int width, int height) {
   s.frame_height = height;
   s.frame_shown = false;
   s.last_x = s.last_y = -1;
+  SDL_RendererInfo info;
+  const bool vsync =
+      SDL_GetRendererInfo(s.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+  s.pacer.start(hz, vsync);
   redraw();
   return true;
 }
 
 void backend_present(const void* pixels) {
   sdl_state& s = state();
+  if (s.surface.is_open()) {
+    s.pacer.wait();
+    s.surface.present(pixels);
+    s.pacer.presented();
+    return;
+  }
   if (!s.texture) return;
   SDL_UpdateTexture(s.texture, nullptr, pixels, s.frame_width * 2);
   s.frame_shown = true;
+  s.pacer.wait();
   redraw();
+  s.pacer.presented();
 }
 
 void backend_present_close() {
@@ -716,13 +798,14 @@ void backend_present_close() {
   if (s.texture) SDL_DestroyTexture(s.texture);
   s.texture = nullptr;
   s.frame_shown = false;
+  s.surface.close();
   if (!s.window) return;
   if (s.hwnd == 0) {
     release_window();
     return;
   }
-  SDL_RenderSetLogicalSize(s.renderer, 0, 0);
   s.last_x = s.last_y = -1;
+  if (s.renderer) SDL_RenderSetLogicalSize(s.renderer, 0, 0);
   redraw();
 }
 

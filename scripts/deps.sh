@@ -9,6 +9,8 @@ packages=(
   libsdl2-dev libpng-dev
   librsvg2-bin fonts-dejavu-core fontconfig console-setup-linux
   xvfb xauth xdotool imagemagick
+  # the frame counter of bench/pacing.sh
+  libxdamage-dev
   # the X core fonts: SDL's message boxes on X11 cannot show without them
   xfonts-base
   # cpack -G DEB: dpkg-shlibdeps computes the package's Depends, file finds the binaries

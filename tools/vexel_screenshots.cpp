@@ -25,14 +25,16 @@ namespace fs = std::filesystem;
 constexpr int frame_width = 800, frame_height = 600;
 // Where the pointer rests while a picture is taken: over no button and no vertex.
 constexpr int rest_x = 790, rest_y = 10;
-// The clock advances one millisecond every this many readings. The start-up calibration counts
-// its passes over 3000 of these milliseconds, so this sets the travelling point's speed; the
-// value gives the speed of a fast machine, and every run is the same.
+// The clock advances one millisecond every this many readings, so that the start-up calibration
+// and the timed waits take no real time, and a 60th of a second with every frame presented, as a
+// display paces the frames; every run is the same.
 constexpr std::uint64_t readings_per_ms = 200000;
-// Frames the travelling point runs in the pedal-line chapter before its picture is taken: it then
-// stands on the left of the circumcircle, where the pedal line of the start triangle lies clear
-// of the sides (near a vertex, or opposite one, the line runs along a side or an altitude).
-constexpr int travel_frames = 1600;
+constexpr std::uint64_t frames_per_second = 60;
+// Frames the travelling point runs in the pedal-line chapter before its picture is taken: at the
+// fastest speed it then stands on the left of the circumcircle, where the pedal line of the start
+// triangle lies clear of the sides (near a vertex, or opposite one, the line runs along a side or
+// an altitude).
+constexpr int travel_frames = 214;
 
 void move(int x, int y, bool left_down) {
   headless::mouse_move(x, y, left_down ? win32::MK_LBUTTON : 0);
@@ -175,8 +177,12 @@ int main(int argc, char** argv) {
 
   headless::reset_window_system();
   std::uint64_t readings = 0;
-  headless::set_clock(
-      [&readings] { return static_cast<win32::DWORD>(readings++ / readings_per_ms); });
+  const std::uint64_t first_frame = headless::frames_presented();
+  headless::set_clock([&readings, first_frame] {
+    const std::uint64_t frames = headless::frames_presented() - first_frame;
+    return static_cast<win32::DWORD>(readings++ / readings_per_ms +
+                                     frames * 1000 / frames_per_second);
+  });
   std::uint64_t last_frame = headless::frames_presented();
   headless::set_idle_hook([&] {
     const std::uint64_t now = headless::frames_presented();

@@ -45,6 +45,11 @@ struct program_run {
   // The clock advances one millisecond every this many readings, so that the calibration and
   // every timed wait take no real time and every run is the same.
   std::uint64_t readings_per_ms = 1000;
+  // The clock also advances this many milliseconds with every frame presented, as a display
+  // paces the frames (0: only the readings move it).
+  std::uint64_t ms_per_frame = 0;
+  // Milliseconds added to the clock at once (a stall), changed by the script as it runs.
+  std::uint64_t skipped_ms = 0;
   // Working folder of the program (default: the built run folder with the four files).
   std::string folder = run_folder();
 };
@@ -56,10 +61,13 @@ inline int run_program(const program_run& run) {
   orla_win32::M_X = orla_win32::M_Y = 0;
   orla_win32::M_L = orla_win32::M_R = false;
   std::uint64_t readings = 0;
-  headless::set_clock(
-      [&readings, &run] { return static_cast<win32::DWORD>(readings++ / run.readings_per_ms); });
   std::uint64_t last_frame = headless::frames_presented();
   const std::uint64_t first_frame = last_frame;
+  headless::set_clock([&readings, &run, first_frame] {
+    const std::uint64_t frames = headless::frames_presented() - first_frame;
+    return static_cast<win32::DWORD>(readings++ / run.readings_per_ms + frames * run.ms_per_frame +
+                                     run.skipped_ms);
+  });
   headless::set_idle_hook([&] {
     const std::uint64_t now = headless::frames_presented();
     if (now != last_frame) {

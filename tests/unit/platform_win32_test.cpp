@@ -1,9 +1,10 @@
 // Tests of the Win32 subset shared by the backends: classes, windows, the queue, the default
-// window procedure, the cursor counter and the presenter, on the headless backend; and the
-// desktop's dialog programs that the SDL backend falls back on.
+// window procedure, the cursor counter and the presenter, on the headless backend; the desktop's
+// dialog programs that the SDL backend falls back on; and the frame pacer of the real backend.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "desktop_dialog.hpp"
 #include "dravo.hpp"
+#include "frame_pacer.hpp"
 #include "headless.hpp"
 #include "win32.hpp"
 
@@ -318,4 +320,57 @@ TEST_F(DesktopDialog, NobodyToAskWithoutProgramsOrDisplay) {
   unsetenv("DISPLAY");
   EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), std::nullopt);
   EXPECT_FALSE(std::filesystem::exists(log())) << "no dialog program without a display";
+// A pacer on a clock of its own: sleeping moves the clock to the time slept for.
+struct paced {
+  using clock = platform::detail::frame_pacer::clock;
+  clock::time_point now{std::chrono::seconds(100)};
+  std::vector<clock::duration> sleeps;
+  platform::detail::frame_pacer pacer{[this] { return now; },
+                                      [this](clock::time_point until) {
+                                        sleeps.push_back(until - now);
+                                        now = until;
+                                      }};
+  // One frame that takes `work` to compose and `present` to hand over.
+  void frame(clock::duration work, clock::duration present = {}) {
+    now += work;
+    pacer.wait();
+    now += present;
+    pacer.presented();
+  }
+};
+
+}  // namespace
+
+TEST(FramePacer, SleepsToTheRefreshRateAndStartsAfreshAfterAStall) {
+  using std::chrono::milliseconds;
+  paced p;
+  p.pacer.start(0, false);  // rate unknown: 60 Hz
+  const auto start = p.now;
+  for (int i = 0; i < 61; ++i) p.frame(milliseconds(2));
+  EXPECT_NEAR(std::chrono::duration<double>(p.now - start).count(), 1.0, 0.01)
+      << "60 frames a second";
+  EXPECT_EQ(p.sleeps.size(), 60u) << "the first frame is not held back";
+  // a stall of a second: the next frames follow at the rate, not in a burst
+  p.now += std::chrono::seconds(1);
+  p.sleeps.clear();
+  p.frame({});
+  p.frame({});
+  ASSERT_EQ(p.sleeps.size(), 1u);
+  EXPECT_EQ(p.sleeps[0], p.pacer.period());
+}
+
+TEST(FramePacer, TrustsADisplayThatHoldsFramesBackAndOnlyThat) {
+  using std::chrono::milliseconds;
+  paced p;
+  p.pacer.start(100, true);  // vsync asked for, and presenting waits 10 ms for the display
+  for (int i = 0; i < 40; ++i) p.frame(milliseconds(1), milliseconds(9));
+  EXPECT_FALSE(p.pacer.sleeping());
+  EXPECT_TRUE(p.sleeps.empty());
+  // vsync given up by the driver: presenting no longer waits, so the pacer sleeps
+  for (int i = 0; i < 20; ++i) p.frame(milliseconds(1));
+  EXPECT_TRUE(p.pacer.sleeping());
+  // vsync asked for but not given: found out within the first frames
+  p.pacer.start(100, true);
+  for (int i = 0; i < 25; ++i) p.frame(milliseconds(1));
+  EXPECT_TRUE(p.pacer.sleeping());
 }

@@ -215,3 +215,88 @@ TEST_F(VexelFrame, ClosingTheWindowFadesOutAndReleasesEverything) {
   for (std::uint16_t p : last) ASSERT_EQ(p, 0);
   headless::keep_presented_frames(false);
 }
+
+namespace {
+
+// How fast the travelling point turns in the frame loop, in radians per second of the clock:
+// started in chapter 9 with the slider clicked at row `slider_y`, measured over three seconds
+// once the speed has settled; then the clock jumps by five seconds at once.
+struct turning {
+  double per_second = 0;
+  double in_the_stall = 0;  // radians turned by the frame after the jump
+};
+
+turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_frame, int slider_y) {
+  program_run run;
+  run.readings_per_ms = readings_per_ms;
+  run.ms_per_frame = ms_per_frame;
+  turning result;
+  std::uint64_t k = 0;
+  double start_ms = -1, turned = 0, previous = 0;
+  bool stalled = false, closed = false;
+  run.on_frame = [&](std::uint64_t) {
+    using detail::phase;
+    if (detail::program_phase == phase::intro && k == 0) press(400, 20);
+    if (detail::program_phase != phase::running || closed) return;
+    const double now_ms = win32::GetTickCount();
+    switch (++k) {
+      case 1:
+        release(400, 20);
+        return;
+      case 2:
+        press(centre_x(9), centre_y(9));
+        return;
+      case 3:
+        release(centre_x(9), centre_y(9));
+        return;
+      case 4:
+        press(centre_x(16), slider_y);
+        return;
+      case 5:
+        release(centre_x(16), slider_y);
+        return;
+      case 6:
+        press(centre_x(13), centre_y(13));
+        return;
+      case 7:
+        release(centre_x(13), centre_y(13));
+        return;
+      default:
+        break;
+    }
+    double step = VEXEL_SZOG - previous;
+    if (step < -M_PI) step += 2 * M_PI;  // wrapped past 2 pi
+    previous = VEXEL_SZOG;
+    if (stalled) {
+      result.in_the_stall = step;
+      closed = true;
+      headless::close();
+    } else if (start_ms < 0 && PLAY && now_ms > 1000) {
+      start_ms = now_ms;
+    } else if (start_ms >= 0) {
+      turned += step;
+      if (now_ms - start_ms >= 3000) {
+        result.per_second = turned / ((now_ms - start_ms) / 1000);
+        stalled = true;
+        run.skipped_ms += 5000;
+      }
+    }
+  };
+  EXPECT_EQ(run_program(run), 0);
+  return result;
+}
+
+}  // namespace
+
+TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
+  const double start_speed = 2 * M_PI / 15;  // a revolution in 15 s at slider 40
+  // 62.5 frames per second with one calibration, 25 with a count four times as large
+  for (const auto& [readings, ms] : {std::pair{1000, 16}, std::pair{4000, 40}}) {
+    const turning t = measure_turning(readings, ms, 589 - 40);
+    EXPECT_NEAR(t.per_second, start_speed, start_speed * 0.01) << readings << " " << ms;
+    // a stall of five seconds is caught up by a quarter of a second only
+    EXPECT_NEAR(t.in_the_stall, start_speed * 0.25, start_speed * 0.01) << readings << " " << ms;
+  }
+  const turning fast = measure_turning(1000, 16, 589 - 84);
+  EXPECT_NEAR(fast.per_second, start_speed * 84 / 40, start_speed * 0.02);
+}

@@ -196,6 +196,7 @@ TEST(VexelSoak, ManyFramesOfARandomUserLeaveNoTraceAndNoSlowdown) {
   random_user user(20240611);
 
   program_run run;
+  run.ms_per_frame = 16;      // frames paced as by a display, so that the point travels
   std::uint64_t running = 0;  // frames of the loop presented so far
   bool intro_left = false, exit_clicked = false;
   orla::LONGINT memory_in_loop = -1;

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Pacing benchmark of the vexel program: on an Xvfb screen of each size it starts the real program,
+# waits out the calibration, ends the intro and starts the travelling point in the pedal-line
+# chapter as a user does (xdotool), then reports the point's revolution period at the start speed
+# (slider 40) and at slider 84, the program's and the X server's share of one core (from
+# /proc/PID/stat) and the frames presented per second.
+# Bars: 15 s +-5% per revolution at slider 40, 40/84 of that at slider 84, and on 1600 x 1200 at
+# most 25% of one core for the program and the X server together. Exits 1 when a figure misses.
+# Usage: bench/pacing.sh [build folder (default build/release)] [seconds to watch (default 12)]
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build/release}" && pwd)
+watch=${2:-12}
+vexel=$build/run/vexel
+probe=$build/bench/pacing_probe
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 2; }
+done
+[ -x "$vexel" ] && [ -x "$probe" ] ||
+  { echo "error: build vexel and pacing_probe first (cmake --build --preset release)" >&2; exit 2; }
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+cleanup() {
+  for pid in $program_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir "$work/run"
+for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$build/run/$file" "$work/run/"; done
+
+ticks_per_s=$(getconf CLK_TCK)
+# CPU ticks (user + system) used so far by process $1
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+missed=0
+# Compares figure $2 (name $1) with the bar [$3, $4]; prints the line.
+judge() {
+  if awk -v v="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(v >= lo && v <= hi) }'; then
+    printf '  %-34s %8s   (bar %s .. %s)\n' "$1" "$2" "$3" "$4"
+  else
+    printf '  %-34s %8s   MISSES its bar %s .. %s\n' "$1" "$2" "$3" "$4"
+    missed=1
+  fi
+}
+
+screen_w=0 screen_h=0
+# Screen position of frame pixel ($1, $2) in the fullscreen, letterboxed picture.
+at() {
+  local vw=$screen_w vh=$screen_h
+  if [ $((screen_w * 600)) -gt $((screen_h * 800)) ]; then vw=$((screen_h * 800 / 600)); else
+    vh=$((screen_w * 600 / 800)); fi
+  echo $(((screen_w - vw) / 2 + (2 * $1 + 1) * vw / 1600)) $(((screen_h - vh) / 2 + (2 * $2 + 1) * vh / 1200))
+}
+click() {
+  # shellcheck disable=SC2046
+  xdotool mousemove $(at "$1" "$2")
+  sleep 0.1
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+  sleep 0.1
+}
+
+# Watches for $watch seconds; sets period, fps and the CPU shares of the program and the server.
+measure() {
+  local p0 x0 t0 t1 out
+  p0=$(cpu_ticks "$program_pid")
+  x0=$(cpu_ticks "$xvfb_pid")
+  t0=$(now_ms)
+  out=$("$probe" "$watch")
+  t1=$(now_ms)
+  program_cpu=$(awk -v d=$(($(cpu_ticks "$program_pid") - p0)) -v t=$((t1 - t0)) -v hz="$ticks_per_s" \
+    'BEGIN { printf "%.1f", 100 * d / hz / (t / 1000) }')
+  server_cpu=$(awk -v d=$(($(cpu_ticks "$xvfb_pid") - x0)) -v t=$((t1 - t0)) -v hz="$ticks_per_s" \
+    'BEGIN { printf "%.1f", 100 * d / hz / (t / 1000) }')
+  fps=$(echo "$out" | awk '$1 == "fps" {print $2}')
+  period=$(echo "$out" | awk '$1 == "period" {print $2}')
+}
+
+run_screen() {
+  screen_w=$1 screen_h=$2
+  echo "screen ${screen_w} x ${screen_h}"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -br -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  exec 3>&-
+  for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "error: Xvfb did not start" >&2; exit 2; }
+  export DISPLAY=:$(head -1 "$work/display")
+  xdotool mousemove 10 10
+  (cd "$work/run" && exec "$vexel") >"$work/out" 2>"$work/err" &
+  program_pid=$!
+  local started
+  started=$(now_ms)
+  until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
+    kill -0 "$program_pid" 2>/dev/null || { echo "error: the program ended: $(cat "$work/err")" >&2; exit 2; }
+    [ $(($(now_ms) - started)) -lt 30000 ] || { echo "error: no window after 30 s" >&2; exit 2; }
+    sleep 0.1
+  done
+  sleep 1
+  click 400 40     # ends the intro
+  click 485 570    # chapter 9, the pedal line
+  click 735 546    # start: the point accelerates to the slider's speed
+  # shellcheck disable=SC2046
+  xdotool mousemove $(at 790 10)
+  sleep 1
+  measure
+  judge "revolution at slider 40 (s)" "${period:-none}" 14.25 15.75
+  local cpu
+  cpu=$(awk -v a="$program_cpu" -v b="$server_cpu" 'BEGIN { printf "%.1f", a + b }')
+  printf '  %-34s %8s\n' "program CPU (% of a core)" "$program_cpu"
+  printf '  %-34s %8s\n' "X server CPU (% of a core)" "$server_cpu"
+  if [ "$screen_w" -eq 1600 ]; then
+    judge "program + X server (% of a core)" "$cpu" 0 25
+  else
+    printf '  %-34s %8s\n' "program + X server (% of a core)" "$cpu"
+  fi
+  judge "frames presented per second" "$fps" 30 66
+  click 775 505    # the slider near its top: speed 84
+  # shellcheck disable=SC2046
+  xdotool mousemove $(at 790 10)
+  sleep 1
+  measure
+  judge "revolution at slider 84 (s)" "${period:-none}" 6.79 7.50
+  kill "$program_pid" 2>/dev/null || true
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=
+  rm -f "$work/display"
+}
+
+run_screen 1600 1200
+run_screen 1024 768
+exit "$missed"
