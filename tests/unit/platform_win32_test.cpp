@@ -320,6 +320,10 @@ TEST_F(DesktopDialog, NobodyToAskWithoutProgramsOrDisplay) {
   unsetenv("DISPLAY");
   EXPECT_EQ(platform::detail::desktop_dialog("MESSAGE", "Overwrite ?", MB_YESNO), std::nullopt);
   EXPECT_FALSE(std::filesystem::exists(log())) << "no dialog program without a display";
+}
+
+namespace {
+
 // A pacer on a clock of its own: sleeping moves the clock to the time slept for.
 struct paced {
   using clock = platform::detail::frame_pacer::clock;
