@@ -96,13 +96,18 @@ echo "  window after $shown_after ms"
 expect intro "$folder"
 
 echo "a press ends the intro; the circumcircle chapter is selected"
+pressed_at=$(now_ms)
 click 400 40
 expect panel "$folder" 2 0
-# the intro alone lasts seven seconds
-# measured at the screenshot that showed the panel, not after the check: on a busy machine the
-# check itself may take seconds
+# the intro alone lasts seven seconds; measured at the screenshot that showed the panel, not after
+# the check. On a busy machine the look at the intro may itself take seconds: only a press well
+# before the intro's own end can tell whether the press ended it.
 intro_length=$((shot_at - window_at))
-[ "$intro_length" -lt 7000 ] || fail "the intro did not end at the press ($intro_length ms)"
+if [ $((pressed_at - window_at)) -lt 5000 ]; then
+  [ "$intro_length" -lt 7000 ] || fail "the intro did not end at the press ($intro_length ms)"
+else
+  echo "  the press came $((pressed_at - window_at)) ms into the intro: too late to tell (busy machine)"
+fi
 "$check" "$work/shot.rgb" ring 0x0500 0 10 300 400 550 405 420 150 | sed 's/^/  /' ||
   fail "an incircle is shown in the circumcircle chapter"
 
