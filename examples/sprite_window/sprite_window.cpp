@@ -6,14 +6,13 @@
 // PICTURE is a sprite file (orla_imgconv to-sprite makes one from a PNG) or a 24-bit PCX image.
 #include <chrono>
 #include <cstdio>
-#include <string>
-#include <thread>
-
 #include <orla/orla.hpp>
 #include <orla/orla_sprite_files.hpp>
 #include <orla/orla_sprites.hpp>
 #include <orla/orla_text.hpp>
 #include <orla/orla_win32.hpp>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -22,7 +21,8 @@ constexpr orla::LONGINT frame_height = 480;
 constexpr orla::WORD caption_size = 2;  // each dot of the 8 x 16 glyphs becomes 2 x 2 pixels
 
 bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ std::vector<std::vector<bool>> caption_dots(const std::vector<unsigned char>& fo
 
 // the caption at (x, y), each dot an s x s square: every dot in one colour, no other pixel of its
 // box in that colour
-bool caption_at(const image& frame, const std::vector<std::vector<bool>>& dots, int s, int x,
-                int y, int first_row, int first_col) {
+bool caption_at(const image& frame, const std::vector<std::vector<bool>>& dots, int s, int x, int y,
+                int first_row, int first_col) {
   const std::uint16_t ink = frame.at(x + first_col * s, y + first_row * s);
   const int w = static_cast<int>(dots[0].size());
   for (int row = 0; row < 16; ++row)

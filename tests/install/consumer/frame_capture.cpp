@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-
 #include <orla/headless.hpp>
 #include <orla/win32.hpp>
+#include <string>
 
 namespace {
 
