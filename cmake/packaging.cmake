@@ -22,7 +22,8 @@ install(TARGETS orla_imgconv orla_bigpack orla_fontconv RUNTIME DESTINATION ${CM
 set(CPACK_PACKAGE_NAME vexel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "VEXEL egyenes")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive triangle geometry: circles, lines, pedal line")
+# each package's description begins with its summary line (a CPACK_PACKAGE_DESCRIPTION_SUMMARY
+# would be put in front of both)
 string(CONCAT CPACK_DEBIAN_VEXEL_DESCRIPTION
        "interactive triangle geometry: circles, lines, pedal line\n"
        "VEXEL egyenes shows a triangle with its classical companions, chapter by chapter, and the\n"
