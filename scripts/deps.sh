@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demonstration need, if any is
 # missing. As root it calls apt-get directly; as a normal user it uses sudo.
+# Usage: deps.sh [fuzz]   (fuzz: also the clang the libFuzzer targets are built with)
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,9 @@ packages=(
   # cpack -G DEB: dpkg-shlibdeps computes the package's Depends, file finds the binaries
   dpkg-dev file
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,13 +15,37 @@ mirror=http://deb.debian.org/debian
 keep=false
 [ "${1:-}" = --keep ] && keep=true
 
-# The commands run in the clone, one after the other, as the README gives them. A user's desktop
-# is stood in for by xvfb-run; `starts` (below) runs a program that must keep running.
-steps=(
-  "./test.sh"
-  "starts 1200 ./run.sh"
-  "cd build/release && cpack -G DEB"
+# The first chroot runs every command the README shows (its indented blocks), in one shell, in
+# the order a reader takes them: the set-up first (it installs the packages), then the rest from
+# the top. A few README lines are not commands to run as they stand (`not_run`, with the reason);
+# a line that needs the user's desktop runs through a stand-in on a display of its own
+# (`through`, in readme_step below). A README command the check does not know is simply run.
+declare -A not_run=(
+  ["sudo scripts/fresh-check.sh"]="this check itself"
+  ["find_package(orla 1.0 CONFIG REQUIRED)"]="CMake code: examples/sprite_window/CMakeLists.txt uses it"
+  ["target_link_libraries(my_program PRIVATE orla::graphics orla::platform_sdl)"]="CMake code, as above"
+  ['g++ -std=c++20 my_program.cpp $(pkg-config --cflags --libs orla-sdl)']="a pattern: the example's pkg-config line is run"
 )
+
+# The README's indented lines, the set-up section's own first.
+readme_commands() {
+  awk '
+    /^## /  { section = $0; sub_section = ""; blank = 1; next }
+    /^### / { sub_section = $0; blank = 1; next }
+    /^    [ ]*[^ ]/ && (blank || in_code) {
+      line = $0; sub(/^ +/, "", line); in_code = 1
+      if (section ~ /^## Set-up/ && sub_section == "") first[++n_first] = line
+      else rest[++n_rest] = line
+      next
+    }
+    { in_code = 0; blank = ($0 ~ /^[ ]*$/) }
+    END {
+      # ./test.sh ahead of ./run.sh: it installs every package, the stand-in display too
+      for (i = 1; i <= n_first; ++i) if (first[i] == "./test.sh") print first[i]
+      for (i = 1; i <= n_first; ++i) if (first[i] != "./test.sh") print first[i]
+      for (i = 1; i <= n_rest; ++i) print rest[i]
+    }' "$1"
+}
 
 die() {
   echo "fresh-check: FAIL: $*" >&2
@@ -106,7 +130,7 @@ in_root() {
   chroot "$1" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     DEBIAN_FRONTEND=noninteractive \
-    /bin/bash -c "set -euo pipefail; $(declare -f starts watch_program); cd '$3' && $2"
+    /bin/bash -c "set -euo pipefail; $(declare -f starts watch_program ends_on_key watch_key); cd '$3' && $2"
 }
 
 # Used inside the chroot: starts "$@" on a display of its own (xvfb-run) and succeeds when, 15 s
@@ -148,6 +172,48 @@ watch_program() {
   echo "vexel still running after 15 s: no message, nothing on standard error"
 }
 
+# Used inside the chroot: runs the command line $2 (a program with a window) on a display of its
+# own and succeeds when its window shows within $1 s, a key press ends it, with exit code 0 and
+# nothing on standard error.
+ends_on_key() {
+  xvfb-run -a bash -c "$(declare -f watch_key); watch_key $1 $(printf '%q' "$2")"
+}
+watch_key() {
+  local deadline=$(($(date +%s) + $1)) err pid status=0
+  err=$(mktemp)
+  bash -c "exec $2" 2>"$err" &
+  pid=$!
+  until xdotool search --onlyvisible --name . >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { cat "$err" >&2; echo "FAIL: '$2' ended before its window showed" >&2; return 1; }
+    [ "$(date +%s)" -lt "$deadline" ] || { kill "$pid"; cat "$err" >&2; echo "FAIL: '$2' showed no window" >&2; return 1; }
+    sleep 0.5
+  done
+  sleep 1
+  # held for a while, as a person presses a key: the program polls the key table once a frame
+  xdotool mousemove 10 10 keydown q
+  sleep 0.3
+  xdotool keyup q
+  while kill -0 "$pid" 2>/dev/null; do
+    [ "$(date +%s)" -lt "$deadline" ] || { kill "$pid"; cat "$err" >&2; echo "FAIL: a key did not end '$2'" >&2; return 1; }
+    sleep 0.2
+  done
+  wait "$pid" || status=$?
+  [ "$status" -eq 0 ] || { cat "$err" >&2; echo "FAIL: '$2' ended with exit code $status" >&2; return 1; }
+  [ ! -s "$err" ] || { cat "$err" >&2; echo "FAIL: '$2' wrote to standard error" >&2; return 1; }
+  echo "'$2' showed its window and ended on a key"
+}
+
+# Used inside the chroot: one README command, run in the reader's shell (so that its exports and
+# folders stay for the next), through a stand-in where it needs the desktop.
+readme_step() {
+  say "README: $1"
+  case "$1" in
+    ./run.sh) starts 1200 ./run.sh ;;
+    build/sprite_window/sprite_window\ *) ends_on_key 120 "$1" ;;
+    *) eval "$1" ;;
+  esac || { echo "fresh-check: FAIL: the README command '$1'" >&2; return 1; }
+}
+
 mkdir -p "$fresh"
 [ -f "$tarball" ] || make_tarball
 
@@ -161,23 +227,43 @@ git clone -q "$here" "$root/root/vexel"
 done | tar --null -T - -cf -) | tar -C "$root/root/vexel" -xf -
 (cd "$here" && git ls-files -z --deleted) | (cd "$root/root/vexel" && xargs -0 -r rm -f --)
 
-for step in "${steps[@]}"; do
-  say "in the clone: $step"
-  in_root "$root" "$step" /root/vexel || die "'$step' failed in the fresh chroot"
-done
+# the reader's answers: yes to apt-get's question; sudo as root is the command itself
+echo 'APT::Get::Assume-Yes "true";' >"$root/etc/apt/apt.conf.d/90fresh-check-reader"
+script=$root/root/readme-steps.sh
+{
+  echo 'sudo() { "$@"; }'
+  declare -f starts watch_program ends_on_key watch_key say readme_step
+  echo 'cd /root/vexel'
+} >"$script"
+n=0
+while IFS= read -r command; do
+  if [ -n "${not_run[$command]+set}" ]; then
+    say "README, not run: $command (${not_run[$command]})"
+    continue
+  fi
+  printf 'readme_step %q || exit 1\n' "$command" >>"$script"
+  n=$((n + 1))
+done < <(readme_commands "$root/root/vexel/README.md")
+[ "$n" -gt 0 ] || die "found no commands in the README"
+say "in the clone: the README's $n commands"
+in_root "$root" "source /root/readme-steps.sh" /root/vexel || die "a README command failed in the fresh chroot"
 
-deb=$(ls "$root"/root/vexel/build/release/vexel_*_amd64.deb 2>/dev/null | head -1)
-[ -n "$deb" ] || die "cpack made no vexel_<version>_amd64.deb"
-say "the package: $(basename "$deb")"
-cp "$deb" "$fresh/"
-deb=$fresh/$(basename "$deb")
+debs=()
+for name in vexel liborla-dev; do
+  deb=$(ls "$root"/root/vexel/build/release/${name}_*_amd64.deb 2>/dev/null | head -1)
+  [ -n "$deb" ] || die "cpack made no ${name}_<version>_amd64.deb"
+  say "the package: $(basename "$deb")"
+  cp "$deb" "$fresh/"
+  debs+=("$(basename "$deb")")
+done
+rm -rf "$fresh/example" && cp -r "$root/root/vexel/examples/sprite_window" "$fresh/example"
 $keep || { release_root "$root" && rm -rf --one-file-system "$root"; }
 
 say "second fresh chroot: the package installs and the program starts from /tmp"
 new_root install
 root=$fresh/install
-cp "$deb" "$root/root/"
-in_root "$root" "apt-get update -q && apt-get install -y -q ./$(basename "$deb")" /root ||
+for deb in "${debs[@]}"; do cp "$fresh/$deb" "$root/root/"; done
+in_root "$root" "apt-get update -q && apt-get install -y -q ./${debs[0]}" /root ||
   die "the package does not install"
 in_root "$root" "test -x /usr/bin/vexel && test -f /usr/share/applications/vexel.desktop &&
   test -f /usr/share/icons/hicolor/scalable/apps/vexel.svg" / ||
@@ -188,4 +274,18 @@ in_root "$root" "apt-get install -y -q --no-install-recommends xvfb xauth xdotoo
 in_root "$root" "desktop-file-validate /usr/share/applications/vexel.desktop" / ||
   die "the menu entry is not valid"
 in_root "$root" "starts 60 vexel" /tmp || die "the installed vexel does not run from /tmp"
+
+say "the library package: the example builds against /usr with CMake and with pkg-config, and runs"
+in_root "$root" "apt-get install -y -q ./${debs[1]}" /root || die "liborla-dev does not install"
+cp -r "$fresh/example" "$root/root/example"
+# a developer's own tools; the package brings what its headers and libraries need
+in_root "$root" "apt-get install -y -q --no-install-recommends g++ cmake ninja-build pkg-config librsvg2-bin" / ||
+  die "cannot install the developer's tools"
+in_root "$root" "cmake -S . -B build -G Ninja && cmake --build build &&
+  g++ -std=c++20 -o build/sprite_window_pc sprite_window.cpp \$(pkg-config --cflags --libs orla-sdl) &&
+  rsvg-convert badge.svg -o build/badge.png && orla_imgconv to-sprite build/badge.png build/badge.vex" \
+  /root/example || die "the example does not build against the installed liborla-dev"
+in_root "$root" "ends_on_key 60 'build/sprite_window build/badge.vex /usr/share/orla/Fonts.fnt Hi' &&
+  ends_on_key 60 'build/sprite_window_pc build/badge.vex /usr/share/orla/Fonts.fnt Hi'" /root/example ||
+  die "the example built against liborla-dev does not run"
 say "PASS: the README's commands and the package work on a fresh Debian 12"
