@@ -300,7 +300,7 @@ extern checked_array<detail::button_record, 1, 20> GOMB;
 
 // The pointer is inside the button's rectangle (borders included).
 BOOLEAN GOMBONVAN(BYTE n);
-// A fresh left press inside the button.
+// A fresh left press inside the button, or a key press that stands for it.
 BOOLEAN GOMBKATTINT(BYTE n);
 // The value is even.
 BOOLEAN PAROS(WORD value);
@@ -465,7 +465,7 @@ namespace vexel {
 
 // The pointer lies within the point's disc (refreshes the point's screen copy first).
 BOOLEAN PONTONVAN(BYTE p);
-// Brightens the vertex under the pointer or being dragged, for this frame.
+// Brightens the vertex under the pointer, being dragged or selected by key, for this frame.
 void PONTVILAGOSIT();
 // Starts, continues or ends the drag of a vertex.
 void PONTMOZGAT();
@@ -517,6 +517,27 @@ std::string program_file(const std::string& name);
 std::string program_file_in(const std::string& name, const std::string& executable);
 // The loop goes on: the window exists and the exit button was not freshly clicked.
 bool frame_loop_goes_on();
+}  // namespace detail
+
+// =============================================================================================
+// Keyboard and presenter remote.
+// =============================================================================================
+
+namespace detail {
+// The vertex chosen with Tab for the arrow keys (1..3), 0 when none; drawn brightened.
+inline BYTE selected_vertex = 0;
+// Forgets the selection and every key press not yet taken (start of a run).
+void reset_keys();
+// Takes the key press of this pass (at most one that acts) and acts on it, or stores the
+// button it stands for; a fresh mouse press on the figure drops the vertex selection. Called
+// at the start of every pass of the frame loop.
+void take_frame_key();
+// The key press of this pass stands for a click of button n.
+bool key_clicks(BYTE n);
+// A key press of this pass leaves the help screen.
+bool key_leaves_help();
+// Space, Enter or Page Down was pressed during the intro; every key press so far is taken.
+bool intro_key_pressed();
 }  // namespace detail
 
 }  // namespace vexel

@@ -47,7 +47,7 @@ BOOLEAN GOMBONVAN(BYTE n) {
 }
 
 BOOLEAN GOMBKATTINT(BYTE n) {
-  return GOMBONVAN(n) && orla_win32::M_L && !M_LTOMB[2];
+  return (GOMBONVAN(n) && orla_win32::M_L && !M_LTOMB[2]) || detail::key_clicks(n);
 }
 
 BOOLEAN PAROS(WORD value) {

@@ -62,6 +62,7 @@ void detail::init_program_state() {
   for (auto& button : GOMB) button.disabled = 0;
   MOZGAT = false;
   MELYIKMOZGAT = 0;
+  detail::reset_keys();
   detail::prepare_frame_layers = detail::copy_backdrop_and_clear_layer;
 
   const struct {
@@ -119,6 +120,7 @@ void FRAME() {
   // the processor (through MP), so the slider set no speed. Read in help frames too, so that
   // their time is not caught up afterwards.
   const std::int64_t steps = detail::steps_due();
+  detail::take_frame_key();
   if (!SUGOB) {
     SFIRST = true;
     detail::compute_frame(steps);
@@ -130,7 +132,7 @@ void FRAME() {
       // a help picture of another size is laid from the corner, clipped
       orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, 0, 0);
     }
-    if (orla_win32::M_L && !M_LTOMB[2]) SUGOB = false;
+    if ((orla_win32::M_L && !M_LTOMB[2]) || detail::key_leaves_help()) SUGOB = false;
     SFIRST = false;
     if (!SUGOB) detail::load_backdrop();
   }

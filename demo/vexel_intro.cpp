@@ -37,9 +37,10 @@ void INTRO() {
     orla_win32::GETALLMESSAGES();
     orla_win32::HANDLEMINIMIZED();
     if (static_cast<orla::DWORD>(win32::GetTickCount() - t0) > intro_length_ms) break;
-    if (orla_win32::M_L) break;
+    if (orla_win32::M_L || detail::intro_key_pressed()) break;
     if (!orla::APPLICATIONRUNNING) break;
   }
+  orla_win32::detail::clear_key_presses();
   detail::load_backdrop();
   orla::KILL_VW(RESULT);
   orla::INIT_VW(RESULT, WIDTH, HEIGHT, false);

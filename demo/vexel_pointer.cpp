@@ -31,7 +31,7 @@ BOOLEAN PONTONVAN(BYTE p) {
 
 void PONTVILAGOSIT() {
   for (BYTE i = 1; i <= 3; ++i) {
-    if (PONTONVAN(i) || (MOZGAT && MELYIKMOZGAT == i)) {
+    if (PONTONVAN(i) || (MOZGAT && MELYIKMOZGAT == i) || detail::selected_vertex == i) {
       auto& p = PONT[i];
       p.R = halfway_to(p.R, 31);
       p.G = halfway_to(p.G, 63);

@@ -2,6 +2,7 @@
 // pump, minimised state and the screen-saver switches of the command line.
 #include "orla_win32.hpp"
 
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
@@ -62,7 +63,31 @@ std::string upper(std::string text) {
   return text;
 }
 
+// Key presses not yet taken by the program, oldest first; a full queue drops the newest, so a
+// program that never takes them costs nothing.
+constexpr std::size_t key_queue_size = 64;
+std::array<detail::key_press, key_queue_size> key_queue;
+std::size_t key_queue_first = 0, key_queue_count = 0;
+
+void queue_key_press(WPARAM code, LPARAM lParam) {
+  if (key_queue_count == key_queue_size) return;
+  key_queue[(key_queue_first + key_queue_count++) % key_queue_size] = {
+      static_cast<WORD>(code), (lParam & KF_REPEAT_BIT) != 0, KTASTE[VK_SHIFT], KTASTE[VK_CONTROL]};
+}
+
 }  // namespace
+
+bool detail::take_key_press(key_press& press) {
+  if (key_queue_count == 0) return false;
+  press = key_queue[key_queue_first];
+  key_queue_first = (key_queue_first + 1) % key_queue_size;
+  --key_queue_count;
+  return true;
+}
+
+void detail::clear_key_presses() {
+  key_queue_first = key_queue_count = 0;
+}
 
 void LEER() {}
 
@@ -157,6 +182,7 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       if (wParam < 256) {
         KTASTE[wParam] = true;
         KTASTE[256] = true;
+        queue_key_press(wParam, lParam);
       }
       return 0;
     case WM_KEYUP:

@@ -21,6 +21,21 @@ inline BOOLEAN M_R = false;
 // Entry k is true while the key with virtual-key code k is held; 256 marks a key press as the
 // last message handled.
 inline BOOLEAN KTASTE[257] = {};
+namespace detail {
+// One key press as the window procedure took it: its virtual-key code, whether it was the
+// keyboard's auto-repeat, and whether Shift or Ctrl was held with it.
+struct key_press {
+  WORD code = 0;
+  bool repeat = false;
+  bool shift = false;
+  bool control = false;
+};
+// Takes the oldest key press not yet taken; false when there is none. The table of held keys
+// cannot tell a press and its release that arrive between two frames; this queue keeps it.
+bool take_key_press(key_press& press);
+// Forgets every key press not yet taken.
+void clear_key_presses();
+}  // namespace detail
 // A mouse move was handled since the last pump began, and how far it moved.
 inline BOOLEAN M_MOVED = false;
 inline LONGINT M_MOVED_DIFF = 0;

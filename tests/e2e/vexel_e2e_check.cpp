@@ -4,7 +4,8 @@
 //   intro <folder>                the white screen with "vex.vex" circling near (150, 175)
 //   panel <folder> <chapter> <hover>
 //                                 the panel rows equal "menu.vex" with the button tints of that
-//                                 chapter (not 9) and the pointer over button <hover> (0: none)
+//                                 chapter and the pointer over button <hover> (0: none; not the
+//                                 slider)
 //   help <folder>                 the whole screen is "sugo.vex"
 //   backdrop <folder> <x> <y> <r> every pixel within r of (x, y) is the backdrop "menu.vex"
 //   disc <x> <y> <r> <rgb565>     every pixel within r of (x, y) has that colour (hex)
@@ -12,6 +13,7 @@
 //                                 the share of points of the incircle of that triangle that
 //                                 show the colour lies between min% and max%
 //   black                         every pixel is black
+//   figure <other.rgb>            the figure's rows (above the panel) equal another screenshot's
 // Exit 0 when the check holds, 1 when not (with the reason), 2 on bad input.
 #include <algorithm>
 #include <cmath>
@@ -101,19 +103,23 @@ using panel_test::buttons;
 constexpr int start_speed = 40;
 
 int check_panel(const picture& shot, const std::string& folder, int chapter, int hover) {
-  if (chapter < 2 || chapter > 10 || chapter == 9 || hover < 0 || hover > 16)
-    bad_input("panel: chapter 2..10 but 9, hover 0..16");
+  if (chapter < 2 || chapter > 10 || hover < 0 || hover > 15)
+    bad_input("panel: chapter 2..10, hover 0..15");
   picture expected = read_screen_sprite(folder + "/menu.vex");
+  // in chapter 9 the animation controls act and the slider shows its speed in yellow
+  const bool pedal = chapter == 9;
   for (int n = 1; n <= 16; ++n) {
     const button& b = buttons[n];
-    // outside chapter 9 the animation controls take no hover and are greyed
     const bool control = n >= 12;
-    if (n == hover && !control)
+    if (n == hover && (pedal || !control))
       tint(expected, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 5, 10, 5, 0, 0, 20);
     if (n == chapter) tint(expected, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 18, 36, 18, 15, 31, 0);
-    if (control && n < 16)
+    if (control && n < 16 && !pedal)
       tint(expected, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 20, 40, 20, 10, 20, 10);
-    if (n == 16)
+    if (n == 16 && pedal)
+      tint(expected, b.x1, b.y2 - start_speed - 2, b.x2 - b.x1, start_speed + 2, 25, 50, 25, 15, 31,
+           0);
+    if (n == 16 && !pedal)
       tint(expected, b.x1, b.y2 - start_speed - 2, b.x2 - b.x1, start_speed + 2, 20, 40, 20, 10, 20,
            10);
   }
@@ -225,6 +231,16 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 6; ++i) v[i] = number(arg[3 + i]);
     return check_ring(shot, static_cast<std::uint16_t>(number(arg[0])), number(arg[1]),
                       number(arg[2]), v);
+  }
+  if (command == "figure" && extra == 1) {
+    const picture other = read_shot(arg[0]);
+    for (int y = 0; y < panel_top; ++y)
+      for (int x = 0; x < width; ++x) {
+        const std::size_t i = std::size_t(y) * width + x;
+        if (shot[i] != other[i]) return fail("figure", x, y, shot[i], other[i]);
+      }
+    std::printf("figure unchanged\n");
+    return 0;
   }
   if (command == "black" && extra == 0)
     return check_same(shot, picture(shot.size(), 0), "black screen", width / 2, height / 2, width);

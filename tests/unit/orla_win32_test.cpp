@@ -316,6 +316,30 @@ TEST_F(WindowLayer, KeyTableAndKeyPressed) {
   headless::key(VK_ESCAPE, false);
   GETALLMESSAGES();
   EXPECT_FALSE(KEYPRESSED());
+
+  // every press is kept in order for the program, with its repeat flag and the modifiers held,
+  // even when its release came before the program looked; a full queue drops the newest
+  orla_win32::detail::clear_key_presses();
+  WINDOW_EVENTHANDLE(h, WM_KEYDOWN, VK_SHIFT, 1);
+  WINDOW_EVENTHANDLE(h, WM_KEYDOWN, VK_TAB, 1);
+  WINDOW_EVENTHANDLE(h, WM_KEYDOWN, VK_TAB, 1 | KF_REPEAT_BIT);
+  WINDOW_EVENTHANDLE(h, WM_KEYUP, VK_TAB, 0);
+  WINDOW_EVENTHANDLE(h, WM_KEYUP, VK_SHIFT, 0);
+  WINDOW_EVENTHANDLE(h, WM_SYSKEYDOWN, 'X', KF_ALTDOWN_BIT);
+  orla_win32::detail::key_press p;
+  ASSERT_TRUE(orla_win32::detail::take_key_press(p));
+  EXPECT_EQ(p.code, VK_SHIFT);
+  ASSERT_TRUE(orla_win32::detail::take_key_press(p));
+  EXPECT_EQ(p.code, VK_TAB);
+  EXPECT_TRUE(p.shift && !p.control && !p.repeat);
+  ASSERT_TRUE(orla_win32::detail::take_key_press(p));
+  EXPECT_TRUE(p.repeat);
+  EXPECT_FALSE(orla_win32::detail::take_key_press(p)) << "a key with Alt is the system's";
+  for (WORD k = 0; k < 100; ++k) WINDOW_EVENTHANDLE(h, WM_KEYDOWN, 'A' + k % 26, 1);
+  int taken = 0;
+  while (orla_win32::detail::take_key_press(p)) EXPECT_EQ(p.code, 'A' + taken++ % 26);
+  EXPECT_EQ(taken, 64);
+  FALSEKEYS();
 }
 
 TEST_F(WindowLayer, ScreenSaverCommandsAreSwallowedOnlyWhenAsked) {

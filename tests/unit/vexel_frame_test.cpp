@@ -300,3 +300,264 @@ TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
   const turning fast = measure_turning(1000, 16, 589 - 84);
   EXPECT_NEAR(fast.per_second, start_speed * 84 / 40, start_speed * 0.02);
 }
+
+// ---- the keyboard and a presenter remote ------------------------------------------------------
+
+namespace {
+
+void tap(win32::WORD vk) {
+  headless::key(vk, true);
+  headless::key(vk, false);
+}
+// A key held down long enough for the keyboard to repeat it once.
+void tap_repeated(win32::WORD vk) {
+  headless::key(vk, true);
+  headless::post_message(win32::WM_KEYDOWN, vk, 1 | win32::KF_REPEAT_BIT);
+  headless::key(vk, false);
+}
+void tap_with(win32::WORD modifier, win32::WORD vk) {
+  headless::key(modifier, true);
+  tap(vk);
+  headless::key(modifier, false);
+}
+
+// The intro ended by a key; the figure of chapter 2 is shown.
+std::vector<std::function<void()>> past_the_intro_by_key(win32::WORD vk) {
+  return {[vk] { tap(vk); }, [] { EXPECT_EQ(detail::program_phase, detail::phase::running); }};
+}
+
+}  // namespace
+
+TEST_F(VexelFrame, ChapterKeysActAsTheirButtonsOncePerPress) {
+  // Page Down ends the intro and is spent there: chapter 2 stays
+  auto steps = past_the_intro_by_key(win32::VK_NEXT);
+  std::uint16_t before = 0;
+  steps.push_back([&] {
+    EXPECT_EQ(SARGAMENU, 2) << "the key that ends the intro does nothing else";
+    before = pixel(GOMB[3].x1 + 3, GOMB[3].y1 + 3);
+    tap(win32::VK_NEXT);
+  });
+  steps.push_back([&] {
+    EXPECT_EQ(SARGAMENU, 3);
+    EXPECT_NE(pixel(GOMB[3].x1 + 3, GOMB[3].y1 + 3), before) << "tinted in the same frame";
+    EXPECT_FALSE(KOR[2].LATSZIK) << "the figure switches from the next frame";
+  });
+  steps.push_back([] { EXPECT_TRUE(KOR[2].LATSZIK && KOR[2].LETEZIK); });
+  // each row: the keys pressed between two frames, the chapter after them
+  const struct {
+    std::vector<win32::WORD> keys;
+    BYTE chapter;
+  } rows[] = {{{'N'}, 4},
+              {{win32::VK_PRIOR}, 3},
+              {{'P'}, 2},
+              {{'P'}, 10},
+              {{win32::VK_NEXT}, 2},
+              {{'9'}, 10},
+              {{'1'}, 2},
+              {{'5'}, 6},
+              {{win32::VK_NUMPAD0 + 8}, 9},
+              {{win32::VK_NEXT, win32::VK_NEXT}, 10},  // presses that came together: one per frame
+              {{}, 2}};
+  for (const auto& row : rows) {
+    steps.push_back([&row] {
+      for (const auto vk : row.keys) tap(vk);
+    });
+    steps.push_back([&row] { EXPECT_EQ(SARGAMENU, row.chapter) << int(row.chapter); });
+  }
+  // a held key does not repeat the chapter step
+  steps.push_back([] { tap_repeated(win32::VK_NEXT); });
+  steps.push_back([] {});
+  steps.push_back([] { EXPECT_EQ(SARGAMENU, 3) << "one step for one press, held or not"; });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
+  auto steps = past_the_intro_by_key(win32::VK_SPACE);
+  // outside chapter 9 they do nothing, as the greyed buttons do
+  steps.push_back([] {
+    tap(win32::VK_SPACE);
+    tap('M');
+    tap(win32::VK_ADD);
+  });
+  steps.push_back([] {});
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_FALSE(PLAY);
+    EXPECT_TRUE(ANIMACIO);
+    EXPECT_EQ(SEBESSEG, 40);
+    tap('8');
+  });
+  steps.push_back([] {
+    ASSERT_EQ(SARGAMENU, 9);
+    tap(win32::VK_SPACE);
+  });
+  steps.push_back([] { EXPECT_TRUE(PLAY) << "Space starts the point"; });
+  steps.push_back([] { EXPECT_GT(PILSEB, 0.0) << "it speeds up"; });
+  steps.push_back([] { tap(win32::VK_RETURN); });
+  steps.push_back([] { EXPECT_FALSE(PLAY) << "Enter brakes the running point"; });
+  steps.push_back([] { tap('M'); });
+  steps.push_back([] { EXPECT_FALSE(ANIMACIO) << "M: the point follows the mouse"; });
+  steps.push_back([] { tap('A'); });
+  steps.push_back([] { EXPECT_TRUE(ANIMACIO) << "A: automatic motion again"; });
+  // the speed: steps of 5 within 0..85; a held key repeats
+  steps.push_back([] { tap_repeated(win32::VK_OEM_PLUS); });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_EQ(SEBESSEG, 50);
+    SEBESSEG = 83;
+    tap(win32::VK_ADD);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(SEBESSEG, 85);
+    tap(win32::VK_ADD);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(SEBESSEG, 85);
+    SEBESSEG = 3;
+    tap(win32::VK_OEM_MINUS);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(SEBESSEG, 0);
+    tap(win32::VK_SUBTRACT);
+  });
+  steps.push_back([] { EXPECT_EQ(SEBESSEG, 0); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, HelpKeysOpenTheHelpScreenAndAnyKeyReturns) {
+  auto steps = past_the_intro_by_key(win32::VK_RETURN);
+  steps.push_back([] { tap('H'); });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    EXPECT_NE(BACKGROUND.NAME.find("sugo.vex"), std::string::npos);
+    tap(win32::VK_SHIFT);  // a modifier alone is no key of its own
+  });
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    tap(win32::VK_ESCAPE);
+  });
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB) << "Escape leaves the help screen";
+    EXPECT_EQ(detail::program_phase, detail::phase::running) << "and never ends the program";
+    tap(win32::VK_F1);
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    tap('5');
+  });
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB);
+    EXPECT_EQ(SARGAMENU, 2) << "the key that leaves help acts on nothing else";
+  });
+  steps.push_back([] { EXPECT_EQ(SARGAMENU, 2); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, TabSelectsAVertexAndTheArrowsMoveItWithinTheDraggingLimits) {
+  auto steps = past_the_intro();
+  std::uint16_t plain = 0;
+  steps.push_back([&] {
+    plain = pixel(PONT[1].KX, PONT[1].KY);
+    tap(win32::VK_TAB);
+  });
+  steps.push_back([&] {
+    EXPECT_EQ(detail::selected_vertex, 1);
+    EXPECT_NE(pixel(PONT[1].KX, PONT[1].KY), plain) << "the selected vertex is brightened";
+    EXPECT_EQ(pixel(PONT[1].KX, PONT[1].KY), packed(PONT[1].R, PONT[1].G, PONT[1].B));
+    tap(win32::VK_RIGHT);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].X, 301.0);
+    tap_with(win32::VK_SHIFT, win32::VK_UP);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].Y, 390.0);
+    // the figure follows in the same frame
+    EXPECT_NEAR(KETPONT_TAVOLSAGA(KOR[1].X, KOR[1].Y, 301, 390), KOR[1].SUGAR, 1e-9);
+    tap_repeated(win32::VK_LEFT);
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].X, 299.0) << "the arrows repeat while held";
+    PONT[1].X = 795.0;
+    PONT[1].Y = 452.0;
+    tap_with(win32::VK_SHIFT, win32::VK_RIGHT);
+  });
+  steps.push_back([] { tap_with(win32::VK_SHIFT, win32::VK_DOWN); });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].X, 799.0);
+    EXPECT_EQ(PONT[1].Y, 455.0);
+    PONT[1].X = 4.0;
+    PONT[1].Y = 3.0;
+    tap_with(win32::VK_SHIFT, win32::VK_LEFT);
+  });
+  steps.push_back([] { tap_with(win32::VK_SHIFT, win32::VK_UP); });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].X, 0.0);
+    EXPECT_EQ(PONT[1].Y, 0.0);
+    PONT[1].X = 300.0;
+    PONT[1].Y = 400.0;
+    tap_with(win32::VK_SHIFT, win32::VK_TAB);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(detail::selected_vertex, 3) << "Shift+Tab goes backwards, round";
+    tap(win32::VK_TAB);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(detail::selected_vertex, 1);
+    tap(win32::VK_ESCAPE);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(detail::selected_vertex, 0) << "Escape drops the selection";
+    EXPECT_EQ(detail::program_phase, detail::phase::running) << "and never ends the program";
+    tap(win32::VK_DOWN);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[1].Y, 400.0) << "no vertex selected, no move";
+    tap(win32::VK_TAB);
+  });
+  // the mouse acts as before while a vertex is selected: it drags vertex 2 ...
+  steps.push_back([] {
+    EXPECT_EQ(detail::selected_vertex, 1);
+    press(550, 405);
+  });
+  steps.push_back([] {
+    EXPECT_TRUE(MOZGAT);
+    EXPECT_EQ(MELYIKMOZGAT, 2);
+    move(500, 300, true);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(PONT[2].X, 500.1);
+    release(500, 300);
+  });
+  // ... and its press on the figure dropped the selection
+  steps.push_back([] { EXPECT_EQ(detail::selected_vertex, 0); });
+  steps.push_back([] {
+    tap(win32::VK_TAB);
+    press(centre_x(4), centre_y(4));
+  });
+  steps.push_back([] {
+    EXPECT_EQ(SARGAMENU, 4);
+    EXPECT_EQ(detail::selected_vertex, 1) << "a press on the panel keeps the selection";
+    release(centre_x(4), centre_y(4));
+  });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, CtrlQFadesOutAndEndsWithNothingLeftAllocated) {
+  auto steps = past_the_intro_by_key(win32::VK_SPACE);
+  steps.push_back([] { tap('Q'); });
+  steps.push_back([] {
+    EXPECT_EQ(detail::program_phase, detail::phase::running) << "Q alone does not end it";
+    tap_with(win32::VK_CONTROL, 'Q');
+  });
+  // the frame that takes the key is presented, then the loop ends: one more step runs
+  steps.push_back([] {});
+  const auto outcome = run_steps(steps);
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_FALSE(outcome.closed_after_the_steps) << "Ctrl+Q ends the program";
+  EXPECT_EQ(detail::program_phase, detail::phase::ended);
+  for (std::uint16_t p : headless::last_frame()) ASSERT_EQ(p, 0) << "the fade ends black";
+}
