@@ -392,7 +392,6 @@ TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
     tap(win32::VK_SPACE);
   });
   steps.push_back([] { EXPECT_TRUE(PLAY) << "Space starts the point"; });
-  steps.push_back([] { EXPECT_GT(PILSEB, 0.0) << "it speeds up"; });
   steps.push_back([] { tap(win32::VK_RETURN); });
   steps.push_back([] { EXPECT_FALSE(PLAY) << "Enter brakes the running point"; });
   steps.push_back([] { tap('M'); });
