@@ -100,7 +100,7 @@ xdotool key 8
 expect panel "$folder" 9 0
 expect disc 584 307 2 0xfbcf
 
-echo "Space: the point starts and the figure moves with it"
+echo "Space: the point starts, leaves its place and the figure moves with it"
 shoot "$work/standing.rgb"
 sleep 0.5
 shoot "$work/shot.rgb"
@@ -108,6 +108,7 @@ shoot "$work/shot.rgb"
   fail "the figure moved before Space"
 xdotool key space
 expect not figure "$work/standing.rgb"
+expect not disc 584 307 2 0xfbcf
 
 echo "H opens the help screen, Escape leaves it"
 xdotool key h
