@@ -1,7 +1,7 @@
 // vexel: drawing the elements of the figure and their shadows into the scene layer.
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -418,7 +418,10 @@ struct parabola_polyline {
 };
 
 std::uint64_t key_of(REAL v) {
-  return std::bit_cast<std::uint64_t>(v);
+  // memcpy, not std::bit_cast: the WebAssembly build's standard library has no bit_cast yet
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
 }
 
 // The strokes of parabola i that can touch the scene layer or, moved by the shadow offset,

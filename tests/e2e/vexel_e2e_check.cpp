@@ -12,6 +12,8 @@
 //   ring <rgb565> <min%> <max%> <x1> <y1> <x2> <y2> <x3> <y3>
 //                                 the share of points of the incircle of that triangle that
 //                                 show the colour lies between min% and max%
+//   circumcircle <rgb565> <min%> <max%> <x1> <y1> <x2> <y2> <x3> <y3>
+//                                 the same for the circle through the three vertices
 //   black                         every pixel is black
 //   figure <other.rgb>            the figure's rows (above the panel) equal another screenshot's
 // Exit 0 when the check holds, 1 when not (with the reason), 2 on bad input.
@@ -170,16 +172,9 @@ int check_same(const picture& shot, const picture& expected, const char* what, i
   return 0;
 }
 
-// The incircle of the triangle, from its side lengths.
-int check_ring(const picture& shot, std::uint16_t colour, double min_share, double max_share,
-               const double v[6]) {
-  const double a = std::hypot(v[2] - v[4], v[3] - v[5]);  // opposite the first vertex
-  const double b = std::hypot(v[0] - v[4], v[1] - v[5]);
-  const double c = std::hypot(v[0] - v[2], v[1] - v[3]);
-  const double s = (a + b + c) / 2;
-  const double mx = (a * v[0] + b * v[2] + c * v[4]) / (2 * s);
-  const double my = (a * v[1] + b * v[3] + c * v[5]) / (2 * s);
-  const double r = std::sqrt((s - a) * (s - b) * (s - c) / s);
+// The share of points of the circle (mx, my, r) that show the colour.
+int check_circle(const picture& shot, const char* what, std::uint16_t colour, double min_share,
+                 double max_share, double mx, double my, double r) {
   constexpr int samples = 120;
   int showing = 0;
   for (int k = 0; k < samples; ++k) {
@@ -195,8 +190,34 @@ int check_ring(const picture& shot, std::uint16_t colour, double min_share, doub
     showing += near;
   }
   const double share = 100.0 * showing / samples;
-  std::printf("incircle (%.1f, %.1f) r %.1f: %.0f%% in %04x\n", mx, my, r, share, colour);
+  std::printf("%s (%.1f, %.1f) r %.1f: %.0f%% in %04x\n", what, mx, my, r, share, colour);
   return share >= min_share && share <= max_share ? 0 : 1;
+}
+
+// The incircle of the triangle, from its side lengths.
+int check_ring(const picture& shot, std::uint16_t colour, double min_share, double max_share,
+               const double v[6]) {
+  const double a = std::hypot(v[2] - v[4], v[3] - v[5]);  // opposite the first vertex
+  const double b = std::hypot(v[0] - v[4], v[1] - v[5]);
+  const double c = std::hypot(v[0] - v[2], v[1] - v[3]);
+  const double s = (a + b + c) / 2;
+  const double mx = (a * v[0] + b * v[2] + c * v[4]) / (2 * s);
+  const double my = (a * v[1] + b * v[3] + c * v[5]) / (2 * s);
+  const double r = std::sqrt((s - a) * (s - b) * (s - c) / s);
+  return check_circle(shot, "incircle", colour, min_share, max_share, mx, my, r);
+}
+
+// The circle through the three vertices.
+int check_circumcircle(const picture& shot, std::uint16_t colour, double min_share,
+                       double max_share, const double v[6]) {
+  const double d = 2 * (v[0] * (v[3] - v[5]) + v[2] * (v[5] - v[1]) + v[4] * (v[1] - v[3]));
+  if (d == 0) bad_input("circumcircle: the vertices lie on one line");
+  const double q1 = v[0] * v[0] + v[1] * v[1], q2 = v[2] * v[2] + v[3] * v[3],
+               q3 = v[4] * v[4] + v[5] * v[5];
+  const double mx = (q1 * (v[3] - v[5]) + q2 * (v[5] - v[1]) + q3 * (v[1] - v[3])) / d;
+  const double my = (q1 * (v[4] - v[2]) + q2 * (v[0] - v[4]) + q3 * (v[2] - v[0])) / d;
+  return check_circle(shot, "circumcircle", colour, min_share, max_share, mx, my,
+                      std::hypot(v[0] - mx, v[1] - my));
 }
 
 int number(const char* text) {
@@ -226,11 +247,12 @@ int main(int argc, char** argv) {
   if (command == "disc" && extra == 4)
     return check_same(shot, picture(shot.size(), static_cast<std::uint16_t>(number(arg[3]))),
                       "disc", number(arg[0]), number(arg[1]), number(arg[2]));
-  if (command == "ring" && extra == 9) {
+  if ((command == "ring" || command == "circumcircle") && extra == 9) {
     double v[6];
     for (int i = 0; i < 6; ++i) v[i] = number(arg[3 + i]);
-    return check_ring(shot, static_cast<std::uint16_t>(number(arg[0])), number(arg[1]),
-                      number(arg[2]), v);
+    const auto colour = static_cast<std::uint16_t>(number(arg[0]));
+    if (command == "ring") return check_ring(shot, colour, number(arg[1]), number(arg[2]), v);
+    return check_circumcircle(shot, colour, number(arg[1]), number(arg[2]), v);
   }
   if (command == "figure" && extra == 1) {
     const picture other = read_shot(arg[0]);

@@ -1,0 +1,289 @@
+// platform: the browser backend (WebAssembly through Emscripten): frames on the page's canvas,
+// the page's pointer and key events as messages, message boxes as dialogs in the page. The
+// program keeps its own loop: it hands the thread to the browser once per presented frame (until
+// the next animation frame), and whenever it has held the thread for a while (its busy waits).
+//
+// What it cannot do:
+// - change the display mode: the canvas is the one mode there is (800 x 600 x 16), scaled to the
+//   page by the browser;
+// - move, size, hide or minimise the window: the canvas fills the page; the page being hidden
+//   (another tab, a minimised browser) is what counts as minimised;
+// - ask to close the window: a page has no close request the program could see; leaving the page
+//   simply ends the program;
+// - show a second window, or a child window inside another program's window;
+// - start the screen saver or switch the monitor off (such system commands are dropped).
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "backend.hpp"
+
+// The page's side: platform/browser/vexel_page.js.
+extern "C" {
+double vexel_page_now();
+void vexel_page_wait_frame();
+void vexel_page_pause(int ms);
+void vexel_page_open(int open, const char* title);
+void vexel_page_frame_size(int width, int height);
+void vexel_page_show(const void* rgba);
+void vexel_page_cursor(int visible);
+int vexel_page_next_event(std::int32_t* event);
+int vexel_page_box(const char* caption, const char* text, int yes_no, int stop);
+}
+
+namespace {
+
+using namespace win32;
+
+// The canvas the page gives, which is also the only display mode.
+constexpr int canvas_width = 800, canvas_height = 600;
+// The longest the program holds the thread in a busy wait before the page gets a turn.
+constexpr double longest_hold_ms = 50.0;
+// How long a wait lasts while the page is hidden and the program polls for its return.
+constexpr int hidden_poll_ms = 100;
+
+struct browser_state {
+  HWND hwnd = 0;             // the program's window, 0 when there is none
+  bool window_made = false;  // a window was made: the start-up calibration is over
+  double away_ms = 0.0;      // time the page had the thread before the first window
+  double held_since = 0.0;   // when the program last got the thread back
+  bool hidden = false;       // the page is not on the screen
+  bool frames_open = false;
+  int frame_width = 0, frame_height = 0;
+  std::vector<std::uint32_t> rgba;  // the frame as the canvas takes it
+  int last_x = -1, last_y = -1;     // last mouse position posted, frame coordinates
+  WPARAM last_buttons = 0;
+};
+
+browser_state& state() {
+  static browser_state s;
+  return s;
+}
+
+// Gives the browser the thread: until its next animation frame, or for `ms` milliseconds.
+// Before the first window exists only the start-up calibration runs, which counts for three
+// seconds of its own work: the time the page had meanwhile is left out of the clock.
+void hand_over(bool until_frame, int ms = 0) {
+  browser_state& s = state();
+  const double before = vexel_page_now();
+  if (until_frame)
+    vexel_page_wait_frame();
+  else
+    vexel_page_pause(ms);
+  const double after = vexel_page_now();
+  if (!s.window_made) s.away_ms += after - before;
+  s.held_since = after;
+}
+
+// ---- events into messages -----------------------------------------------------------------------
+
+enum event_kind : std::int32_t {
+  pointer_move = 1,
+  pointer_button = 2,
+  key_event = 3,
+  visibility = 4
+};
+
+void post_mouse_move(int x, int y, WPARAM mask) {
+  browser_state& s = state();
+  if (x == s.last_x && y == s.last_y && mask == s.last_buttons) return;
+  s.last_x = x;
+  s.last_y = y;
+  s.last_buttons = mask;
+  platform::detail::post_message(s.hwnd, WM_MOUSEMOVE, mask,
+                                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// `button`: 0 left (also a touch or a pen tip), 1 middle, 2 right; `mask`: the buttons held after.
+void post_button(int x, int y, WPARAM mask, int button, bool down) {
+  constexpr UINT downs[] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
+  constexpr UINT ups[] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
+  constexpr WPARAM bits[] = {MK_LBUTTON, MK_MBUTTON, MK_RBUTTON};
+  if (button < 0 || button > 2) return;
+  // a press where no move was reported yet (a touch) arrives after a move there, as on Win32
+  const WPARAM before = down ? mask & ~bits[button] : mask | bits[button];
+  post_mouse_move(x, y, before);
+  browser_state& s = state();
+  s.last_buttons = mask;
+  platform::detail::post_message(s.hwnd, down ? downs[button] : ups[button], mask,
+                                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+LPARAM key_lparam(bool down, bool repeat, bool alt);
+
+void post_key(WORD vk, bool down, bool repeat, bool alt) {
+  const bool system = alt || vk == VK_MENU || vk == VK_F10;
+  const UINT message =
+      down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+  platform::detail::post_message(state().hwnd, message, vk, key_lparam(down, repeat, alt));
+}
+
+void handle_event(const std::int32_t (&e)[5]) {
+  browser_state& s = state();
+  switch (e[0]) {
+    case pointer_move:
+      post_mouse_move(e[1], e[2], static_cast<WPARAM>(e[3]));
+      break;
+    case pointer_button:
+      post_button(e[1], e[2], static_cast<WPARAM>(e[3]), e[4] & 0xFF, (e[4] & 0x100) != 0);
+      break;
+    case key_event:
+      post_key(static_cast<WORD>(e[1]), e[2] != 0, e[3] != 0, e[4] != 0);
+      break;
+    case visibility:
+      s.hidden = e[1] != 0;
+      platform::detail::window_state_changed(s.hwnd, s.hidden, !s.hidden);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- what every backend needs the same way ------------------------------------------------------
+
+// Message boxes show lines separated by newlines; the program separates them by carriage returns.
+std::string lines_of(const std::string& text) {
+  std::string shown = text;
+  std::replace(shown.begin(), shown.end(), '\r', '\n');
+  return shown;
+}
+
+// lParam of a key message: repeat count 1, Alt held, already down, being released.
+LPARAM key_lparam(bool down, bool repeat, bool alt) {
+  auto bits = static_cast<std::uint32_t>(1);
+  if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
+  if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
+  if (!down) bits |= std::uint32_t{1} << 31;
+  return static_cast<LPARAM>(bits);
+}
+
+// One pass over the frame, 5-6-5 bits widened to 8 by repeating their top bits, so that the
+// canvas shows 0 and full intensity exactly and the 5-6-5 value can be read back from it.
+void rgb565_to_rgba(const std::uint16_t* source, std::uint32_t* target, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t p = source[i];
+    const std::uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    const std::uint32_t r8 = (r << 3) | (r >> 2), g8 = (g << 2) | (g >> 4),
+                        b8 = (b << 3) | (b >> 2);
+    // the canvas's bytes are red, green, blue, alpha: little-endian words
+    target[i] = 0xFF000000u | (b8 << 16) | (g8 << 8) | r8;
+  }
+}
+
+}  // namespace
+
+namespace platform::detail {
+
+int backend_message_box(const std::string& caption, const std::string& text, UINT type) {
+  const bool yes_no = (type & 0xF) == MB_YESNO;
+  const bool stop = (type & 0xF0) == MB_ICONHAND;
+  const int answer = vexel_page_box(caption.c_str(), lines_of(text).c_str(), yes_no, stop);
+  state().held_since = vexel_page_now();
+  if (yes_no) return answer == IDYES ? IDYES : IDNO;
+  return IDOK;
+}
+
+DWORD backend_tick_count() {
+  browser_state& s = state();
+  double now = vexel_page_now();
+  // the busy waits (the calibration, the waits around the display set-up) must not freeze
+  // the page
+  if (now - s.held_since >= longest_hold_ms) {
+    hand_over(false);
+    now = vexel_page_now();
+  }
+  return static_cast<DWORD>(static_cast<std::uint64_t>(now - s.away_ms));
+}
+
+void backend_cursor_visible(bool visible) {
+  vexel_page_cursor(visible ? 1 : 0);
+}
+
+bool backend_create_window(const window_description& window) {
+  browser_state& s = state();
+  // the page is one window
+  if (window.child || s.hwnd != 0) return false;
+  s.hwnd = window.handle;
+  s.window_made = true;
+  s.last_x = s.last_y = -1;
+  s.last_buttons = 0;
+  vexel_page_open(1, window.title.c_str());
+  return true;
+}
+
+void backend_destroy_window(HWND window) {
+  browser_state& s = state();
+  if (window != s.hwnd) return;
+  s.hwnd = 0;
+  // the canvas keeps the last frame presented
+  vexel_page_open(0, "");
+}
+
+// The canvas stays as it is: the page cannot be hidden or minimised by the program.
+void backend_show_window(HWND, bool, bool) {}
+
+void backend_pump() {
+  if (state().hwnd == 0) return;
+  std::int32_t event[5];
+  while (vexel_page_next_event(event)) handle_event(event);
+}
+
+void backend_idle() {
+  // while the page is hidden the program polls for its return; it need not spin meanwhile
+  if (state().hidden) hand_over(false, hidden_poll_ms);
+}
+
+void backend_system_command(HWND, WPARAM) {}
+
+void backend_screen_size(int& width, int& height) {
+  const browser_state& s = state();
+  width = s.frames_open ? s.frame_width : canvas_width;
+  height = s.frames_open ? s.frame_height : canvas_height;
+}
+
+bool backend_display_mode(DWORD index, DEVMODE& mode) {
+  if (index != 0) return false;
+  mode = {16, canvas_width, canvas_height, 60};
+  return true;
+}
+
+bool backend_change_display_mode(const DEVMODE* mode) {
+  return mode == nullptr || (mode->dmPelsWidth == canvas_width &&
+                             mode->dmPelsHeight == canvas_height && mode->dmBitsPerPel == 16);
+}
+
+bool backend_present_open(HWND window, int width, int height) {
+  browser_state& s = state();
+  if (window != s.hwnd || window == 0) return false;
+  s.frame_width = width;
+  s.frame_height = height;
+  s.rgba.assign(static_cast<std::size_t>(width) * height, 0xFF000000u);
+  s.frames_open = true;
+  vexel_page_frame_size(width, height);
+  return true;
+}
+
+void backend_present(const void* pixels) {
+  browser_state& s = state();
+  if (!s.frames_open) return;
+  rgb565_to_rgba(static_cast<const std::uint16_t*>(pixels), s.rgba.data(), s.rgba.size());
+  vexel_page_show(s.rgba.data());
+  hand_over(true);
+}
+
+void backend_present_close() {
+  browser_state& s = state();
+  s.frames_open = false;
+  s.rgba = {};
+}
+
+// ---- not part of a real platform: calls the window layer makes of every backend -----------------
+
+void backend_move_window(HWND, const RECT&) {}
+
+bool backend_call_fails(const char*) {
+  return false;
+}
+
+}  // namespace platform::detail

@@ -1,0 +1,36 @@
+// A small static web server for the page: serves one folder at 127.0.0.1.
+// Usage: node scripts/serve.mjs <folder> [port]   (port 0: any free port; the address is printed)
+import { createServer } from 'node:http';
+import { readFile } from 'node:fs/promises';
+import { extname, join, normalize, resolve, sep } from 'node:path';
+
+const root = resolve(process.argv[2] ?? '.');
+const port = Number(process.argv[3] ?? 8000);
+const types = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream',
+  '.svg': 'image/svg+xml', '.png': 'image/png', '.ico': 'image/x-icon',
+};
+
+const server = createServer(async (request, response) => {
+  const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+  let file = normalize(join(root, path));
+  if (file !== root && !file.startsWith(root + sep)) {
+    response.writeHead(403).end();
+    return;
+  }
+  if (path.endsWith('/')) file = join(file, 'index.html');
+  try {
+    const body = await readFile(file);
+    response.writeHead(200, {
+      'Content-Type': types[extname(file)] ?? 'application/octet-stream',
+      'Cache-Control': 'no-cache',
+    });
+    response.end(request.method === 'HEAD' ? undefined : body);
+  } catch {
+    response.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found\n');
+  }
+});
+server.listen(port, '127.0.0.1', () => {
+  console.log(`serving ${root} at http://127.0.0.1:${server.address().port}/`);
+});

@@ -1,0 +1,334 @@
+// Browser test of the page in headless Chromium (playwright-core): a whole session as a user
+// has it, the canvas read back and checked in RGB565 terms by the end-to-end checker; then a
+// start whose title picture is damaged, which must end with the error shown in the page.
+// Usage: node page_test.mjs <page folder> <vexel_e2e_check> <folder of the four files> <out folder>
+import { spawn, execFile } from 'node:child_process';
+import { mkdirSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { promisify } from 'node:util';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const [pageDir, checker, assets, out] = process.argv.slice(2).map((a) => resolve(a));
+if (!out) {
+  console.error('usage: page_test.mjs <page folder> <vexel_e2e_check> <assets> <out folder>');
+  process.exit(2);
+}
+mkdirSync(out, { recursive: true });
+// playwright-core lives in the folder the test script installs it into
+const { chromium } = createRequire(resolve(process.env.VEXEL_NODE_DIR ?? '.', 'package.json'))(
+  'playwright-core');
+const run = promisify(execFile);
+
+const started = Date.now();
+const log = (text) => console.log(`[${((Date.now() - started) / 1000).toFixed(1)} s] ${text}`);
+let failures = 0;
+const fail = (text) => {
+  failures++;
+  console.log(`FAIL: ${text}`);
+};
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// Polls `probe` until it gives a true value, for up to `ms`; fails with what it waited for.
+async function until(what, probe, ms = 10000) {
+  const deadline = Date.now() + ms;
+  let last;
+  for (;;) {
+    last = await probe();
+    if (last) return last;
+    if (Date.now() > deadline) throw new Error(`waited ${ms} ms for ${what}`);
+    await sleep(50);
+  }
+}
+
+// ---- the static server ----------------------------------------------------------------------
+const server = spawn(process.execPath, [join(here, '../../scripts/serve.mjs'), pageDir, '0'],
+                     { stdio: ['ignore', 'pipe', 'inherit'] });
+const base = await new Promise((ok, no) => {
+  server.stdout.on('data', (d) => {
+    const m = /at (http:\S+)/.exec(String(d));
+    if (m) ok(m[1]);
+  });
+  server.on('exit', () => no(new Error('the static server ended')));
+});
+
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+
+// A page whose errors, console errors and failed requests are all recorded as failures.
+async function openPage(name, { route } = {}) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 700 },
+                                             hasTouch: true });
+  const page = await context.newPage();
+  page.on('pageerror', (e) => fail(`${name}: page error: ${e.message}`));
+  page.on('console', (m) => {
+    if (m.type() === 'error') fail(`${name}: console error: ${m.text()}`);
+  });
+  page.on('requestfailed', (r) => fail(`${name}: request failed: ${r.url()}`));
+  page.on('response', (r) => {
+    if (r.status() >= 400) fail(`${name}: ${r.status()} for ${r.url()}`);
+  });
+  if (route) await page.route(route.url, route.handler);
+  return { context, page };
+}
+
+// The canvas as raw RGB, the way the checker reads screenshots.
+async function canvasShot(page, file) {
+  const b64 = await page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    const rgba = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const rgb = new Uint8Array(c.width * c.height * 3);
+    for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) {
+      rgb[j] = rgba[i];
+      rgb[j + 1] = rgba[i + 1];
+      rgb[j + 2] = rgba[i + 2];
+    }
+    let s = '';
+    for (let i = 0; i < rgb.length; i += 0x8000)
+      s += String.fromCharCode.apply(null, rgb.subarray(i, i + 0x8000));
+    return btoa(s);
+  });
+  writeFileSync(file, Buffer.from(b64, 'base64'));
+}
+
+// Reads the canvas until the checker's command holds (up to `ms`).
+async function expectCanvas(page, args, ms = 8000) {
+  const file = join(out, 'canvas.rgb');
+  let result = '';
+  const deadline = Date.now() + ms;
+  for (;;) {
+    await canvasShot(page, file);
+    try {
+      const { stdout } = await run(checker, [file, ...args.map(String)]);
+      log(`  ${stdout.trim()}`);
+      return true;
+    } catch (e) {
+      if (e.code === 2 || e.code === undefined) throw e;
+      result = String(e.stdout).trim();
+    }
+    if (Date.now() > deadline) {
+      fail(`canvas: ${args.join(' ')} (last: ${result})`);
+      return false;
+    }
+    await sleep(100);
+  }
+}
+
+// Frame coordinates to page coordinates (the canvas is scaled and letterboxed).
+async function toPage(page, x, y) {
+  const r = await page.evaluate(() => {
+    const b = document.getElementById('canvas').getBoundingClientRect();
+    return [b.left, b.top, b.width, b.height];
+  });
+  return [r[0] + (x + 0.5) * r[2] / 800, r[1] + (y + 0.5) * r[3] / 600];
+}
+
+// A click as a user makes it: the button is held across a few frames.
+async function click(page, x, y) {
+  const [px, py] = await toPage(page, x, y);
+  await page.mouse.move(px, py);
+  await sleep(60);
+  await page.mouse.down();
+  await sleep(150);
+  await page.mouse.up();
+}
+
+async function drag(page, from, to) {
+  let [px, py] = await toPage(page, ...from);
+  await page.mouse.move(px, py);
+  await sleep(60);
+  await page.mouse.down();
+  await sleep(100);
+  for (let k = 1; k <= 4; k++) {
+    [px, py] = await toPage(page, from[0] + (to[0] - from[0]) * k / 4,
+                            from[1] + (to[1] - from[1]) * k / 4);
+    await page.mouse.move(px, py);
+    await sleep(60);
+  }
+  await page.mouse.up();
+}
+
+// A finger on the touch screen, through Chromium's touch emulation.
+async function touchDrag(context, page, from, to) {
+  const cdp = await context.newCDPSession(page);
+  const point = async (x, y) => {
+    const [px, py] = await toPage(page, x, y);
+    return [{ x: px, y: py }];
+  };
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart',
+                                               touchPoints: await point(...from) });
+  await sleep(100);
+  for (let k = 1; k <= 4; k++) {
+    await cdp.send('Input.dispatchTouchEvent', {
+      type: 'touchMove',
+      touchPoints: await point(from[0] + (to[0] - from[0]) * k / 4,
+                               from[1] + (to[1] - from[1]) * k / 4),
+    });
+    await sleep(60);
+  }
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await cdp.detach();
+}
+
+const stats = (page) => page.evaluate(() => window.vexelStats && { ...window.vexelStats, work: [] });
+const visible = (page, id) =>
+  page.evaluate((id) => { const e = document.getElementById(id); return !!e && !e.hidden; }, id);
+
+// Button centres of the panel, and the colours the checks look for (RGB565).
+const button = { exit: [47, 544], chapter3: [156, 569], chapter4: [259, 527], help: [595, 570] };
+const circumcircle = 0xa000, incircle = 0x0500, vertex = 0x0020;
+const start = [300, 400, 550, 405, 420, 150];
+
+async function session() {
+  log('a whole session');
+  const { context, page } = await openPage('session');
+  const opened = Date.now();
+  await page.goto(base);
+  const title = await page.title();
+  if (title !== 'VEXEL egyenes') fail(`title "${title}"`);
+  const charset = await page.evaluate(() => document.characterSet);
+  if (charset !== 'UTF-8') fail(`character set ${charset}`);
+
+  // the calibration runs before the first frame, and the page answers meanwhile
+  let slowest = 0;
+  await until('the first frame', async () => {
+    const asked = Date.now();
+    const s = await stats(page);
+    slowest = Math.max(slowest, Date.now() - asked);
+    return s && s.frames > 0;
+  }, 20000);
+  const firstFrame = Date.now() - opened;
+  log(`  first frame after ${firstFrame} ms; the page answered within ${slowest} ms meanwhile`);
+  if (firstFrame < 3000) fail(`the first frame came after ${firstFrame} ms, before the calibration`);
+  if (slowest > 250) fail(`the page did not answer for ${slowest} ms during the calibration`);
+
+  // the frame fills the height of the page with its aspect kept, black beside it
+  const layout = await page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    const b = c.getBoundingClientRect();
+    return { w: b.width, h: b.height, left: b.left, rendering: getComputedStyle(c).imageRendering };
+  });
+  if (Math.abs(layout.h - 700) > 1 || Math.abs(layout.w - 700 * 4 / 3) > 1)
+    fail(`canvas shown at ${layout.w} x ${layout.h}`);
+  if (layout.rendering !== 'pixelated') fail(`canvas scaled with "${layout.rendering}"`);
+
+  log('the intro');
+  await expectCanvas(page, ['intro', assets]);
+  await page.screenshot({ path: join(out, 'intro.png') });
+
+  log('a press ends the intro: the circumcircle chapter, its circle through the vertices');
+  await click(page, 400, 20);
+  await expectCanvas(page, ['panel', assets, 2, 0]);
+  await expectCanvas(page, ['circumcircle', circumcircle, 85, 100, ...start]);
+  await expectCanvas(page, ['ring', incircle, 0, 10, ...start]);
+  await page.screenshot({ path: join(out, 'page.png') });
+
+  log('chapter 3: the incircle');
+  await click(page, ...button.chapter3);
+  await expectCanvas(page, ['panel', assets, 3, 3]);
+  await expectCanvas(page, ['ring', incircle, 80, 100, ...start]);
+  await expectCanvas(page, ['circumcircle', circumcircle, 0, 10, ...start]);
+  await expectCanvas(page, ['disc', 300, 400, 3, vertex]);
+
+  log('the mouse drags vertex 1 from (300, 400) to (200, 300)');
+  await drag(page, [300, 400], [200, 300]);
+  await page.mouse.move(...(await toPage(page, 700, 60)));
+  await expectCanvas(page, ['disc', 200, 300, 3, vertex]);
+  await expectCanvas(page, ['backdrop', assets, 300, 400, 4]);
+  await expectCanvas(page, ['ring', incircle, 80, 100, 200, 300, 550, 405, 420, 150]);
+
+  log('a finger drags vertex 2 from (550, 405) to (500, 350)');
+  await touchDrag(context, page, [550, 405], [500, 350]);
+  await expectCanvas(page, ['backdrop', assets, 550, 405, 4]);
+  await expectCanvas(page, ['ring', incircle, 80, 100, 200, 300, 500, 350, 420, 150]);
+
+  log('help: button 11 shows the help picture, a click returns');
+  await click(page, ...button.help);
+  await expectCanvas(page, ['help', assets]);
+  await click(page, ...button.chapter4);
+  await expectCanvas(page, ['panel', assets, 3, 4]);
+
+  log('the exit button ends the program: black canvas, the end line and the restart link');
+  await click(page, ...button.exit);
+  const end = await until('the end of the program', async () => {
+    const s = await stats(page);
+    return s.ended && s;
+  });
+  if (end.exitCode !== 0) fail(`exit code ${end.exitCode}`);
+  await expectCanvas(page, ['black'], 1000);
+  const shown = await page.evaluate(() => {
+    const link = document.getElementById('restart');
+    return { text: document.getElementById('end').innerText, link: link.textContent,
+             href: link.href, error: !document.getElementById('end-error').hidden };
+  });
+  if (!(await visible(page, 'end')) || !shown.text.includes('A program véget ért.'))
+    fail(`end of the program not shown: "${shown.text}"`);
+  if (shown.link !== 'Újraindítás' || shown.href !== page.url())
+    fail(`restart link "${shown.link}" to ${shown.href}`);
+  if (shown.error) fail('an error is shown after a normal end');
+  await page.screenshot({ path: join(out, 'end.png') });
+  await context.close();
+}
+
+async function damagedStart() {
+  log('a start whose title picture is damaged: the error box, then the error in the page');
+  // where vex.vex lies in the packed files
+  const loader = await (await fetch(new URL('index.js', base))).text();
+  const m = /"filename":\s*"\/vex\.vex",\s*"start":\s*(\d+),\s*"end":\s*(\d+)/.exec(loader);
+  if (!m) throw new Error('vex.vex not found in the list of packed files');
+  const vexEnd = Number(m[2]);
+  const { context, page } = await openPage('damaged start', {
+    route: {
+      url: '**/index.data',
+      handler: async (r) => {
+        const response = await r.fetch();
+        const body = Buffer.from(await response.body());
+        // a trailer that claims a larger picture than the file holds
+        body.fill(0xff, vexEnd - 4, vexEnd);
+        await r.fulfill({ response, body });
+      },
+    },
+  });
+  await page.goto(base);
+  await until('the error box', () => visible(page, 'box'), 20000);
+  const box = await page.evaluate(() => [document.getElementById('box-caption').textContent,
+                                         document.getElementById('box-text').textContent]);
+  log(`  box "${box[0]}": ${JSON.stringify(box[1])}`);
+  if (!box[0] || !box[1]) fail('the box has no caption or text');
+  await page.click('#box-buttons button');
+  const end = await until('the end of the program', async () => {
+    const s = await stats(page);
+    return s.ended && s;
+  });
+  if (end.exitCode !== 1) fail(`exit code ${end.exitCode} after a fatal error`);
+  const shown = await page.evaluate(() => [document.getElementById('end-caption').textContent,
+                                           document.getElementById('end-text').textContent,
+                                           !document.getElementById('end-error').hidden,
+                                           document.getElementById('end').innerText]);
+  if (!shown[2] || shown[0] !== box[0] || shown[1] !== box[1])
+    fail(`the page does not show the error: ${JSON.stringify(shown)}`);
+  if (!shown[3].includes('A program véget ért.')) fail('end of the program not shown');
+  await context.close();
+}
+
+let status = 0;
+try {
+  await session();
+  await damagedStart();
+} catch (e) {
+  fail(e.stack ?? String(e));
+}
+await browser.close();
+server.kill();
+if (failures) {
+  console.log(`${failures} failure(s); canvas and screenshots in ${out}`);
+  status = 1;
+} else {
+  log('PASS');
+}
+process.exit(status);
