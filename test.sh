@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite in the release build and in
-# the sanitizer build (ASan + UBSan).
+# the sanitizer build (ASan + UBSan), then the page (the WebAssembly build) in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -11,4 +11,7 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
-echo "=== all tests passed in the release and the sanitizer builds ==="
+echo "=== the page in headless Chromium ==="
+./web.sh --no-serve
+tests/browser/run.sh
+echo "=== all tests passed in the release and the sanitizer builds and in the browser ==="

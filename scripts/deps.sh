@@ -16,6 +16,8 @@ packages=(
   xfonts-base
   # cpack -G DEB: dpkg-shlibdeps computes the package's Depends, file finds the binaries
   dpkg-dev file
+  # the page for web browsers (./web.sh) and its test in headless Chromium
+  emscripten chromium nodejs npm
 )
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang-14 libclang-rt-14-dev)
@@ -23,6 +25,8 @@ fi
 
 missing=()
 for p in "${packages[@]}"; do
+  # a Node.js from elsewhere (NodeSource) brings its own npm and conflicts with Debian's
+  if [ "$p" = npm ] && command -v npm >/dev/null; then continue; fi
   if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)" != "install ok installed" ]; then
     missing+=("$p")
   fi

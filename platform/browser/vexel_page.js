@@ -18,7 +18,7 @@ mergeInto(LibraryManager.library, {
     lastStopBox: null,    // caption and text of the last stop box, shown if the program fails
     // what tests and the benchmark read: frames presented, and our time per frame in ms
     // (from the end of the wait for an animation frame to the frame on the canvas)
-    stats: { frames: 0, work: [], workAt: 0, ended: false, exitCode: null },
+    stats: { frames: 0, firstFrameAt: 0, work: [], workAt: 0, ended: false, exitCode: null },
     resumedAt: 0,
 
     // Key codes of the page (KeyboardEvent.code) as virtual-key codes.
@@ -216,7 +216,7 @@ mergeInto(LibraryManager.library, {
     }
     p.context.putImageData(p.image, 0, 0);
     var s = p.stats;
-    s.frames++;
+    if (s.frames++ === 0) s.firstFrameAt = performance.now();
     if (p.resumedAt > 0) {
       // a ring of the last 1000 frames
       s.work[s.workAt] = performance.now() - p.resumedAt;

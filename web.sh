@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the page (the demonstration for web browsers, WebAssembly) into
+# build/web/ and serves that folder at http://127.0.0.1:8000/.
+# Usage: ./web.sh [--port N] [--no-serve]
+set -euo pipefail
+cd "$(dirname "$0")"
+
+port=8000
+serve=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --port) [ $# -ge 2 ] || { echo "error: --port needs a number" >&2; exit 2; }; port=$2; shift 2 ;;
+    --port=*) port=${1#--port=}; shift ;;
+    --no-serve) serve=0; shift ;;
+    -h | --help) sed -n '2,4p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "error: unknown option $1 (--port N, --no-serve)" >&2; exit 2 ;;
+  esac
+done
+case "$port" in '' | *[!0-9]*) echo "error: not a port number: $port" >&2; exit 2 ;; esac
+
+scripts/deps.sh
+# the page packs the program's four files, made by the native build's asset step
+cmake --preset release
+cmake --build --preset release --target vexel_pictures orla_font
+cmake --preset web
+cmake --build --preset web
+echo "The page is in build/web/ (index.html and its files); any static web server can serve it."
+[ "$serve" -eq 1 ] || exit 0
+exec node scripts/serve.mjs build/web "$port"
