@@ -14,6 +14,7 @@
 // - start the screen saver or switch the monitor off (such system commands are dropped).
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ void vexel_page_wait_frame();
 void vexel_page_pause(int ms);
 void vexel_page_open(int open, const char* title);
 void vexel_page_frame_size(int width, int height);
-void vexel_page_show(const void* rgba);
+void vexel_page_show(const void* rgba, int x, int y, int width, int height);
 void vexel_page_cursor(int visible);
 int vexel_page_next_event(std::int32_t* event);
 int vexel_page_box(const char* caption, const char* text, int yes_no, int stop);
@@ -51,8 +52,10 @@ struct browser_state {
   bool hidden = false;       // the page is not on the screen
   bool frames_open = false;
   int frame_width = 0, frame_height = 0;
-  std::vector<std::uint32_t> rgba;  // the frame as the canvas takes it
-  int last_x = -1, last_y = -1;     // last mouse position posted, frame coordinates
+  std::vector<std::uint32_t> rgba;   // the frame as the canvas takes it
+  std::vector<std::uint16_t> shown;  // the frame last converted, to find what changed
+  bool have_shown = false;
+  int last_x = -1, last_y = -1;  // last mouse position posted, frame coordinates
   WPARAM last_buttons = 0;
 };
 
@@ -158,17 +161,52 @@ LPARAM key_lparam(bool down, bool repeat, bool alt) {
   return static_cast<LPARAM>(bits);
 }
 
-// One pass over the frame, 5-6-5 bits widened to 8 by repeating their top bits, so that the
-// canvas shows 0 and full intensity exactly and the 5-6-5 value can be read back from it.
-void rgb565_to_rgba(const std::uint16_t* source, std::uint32_t* target, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t p = source[i];
-    const std::uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-    const std::uint32_t r8 = (r << 3) | (r >> 2), g8 = (g << 2) | (g >> 4),
-                        b8 = (b << 3) | (b >> 2);
-    // the canvas's bytes are red, green, blue, alpha: little-endian words
-    target[i] = 0xFF000000u | (b8 << 16) | (g8 << 8) | r8;
+// Every 5-6-5 value as the canvas's RGBA word: 5 and 6 bits widened to 8 by repeating their top
+// bits, so that the canvas shows 0 and full intensity exactly and the 5-6-5 value can be read
+// back from it. The canvas's bytes are red, green, blue, alpha: little-endian words.
+const std::vector<std::uint32_t>& rgba_of() {
+  static const std::vector<std::uint32_t> table = [] {
+    std::vector<std::uint32_t> t(65536);
+    for (std::uint32_t p = 0; p < t.size(); ++p) {
+      const std::uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+      const std::uint32_t r8 = (r << 3) | (r >> 2), g8 = (g << 2) | (g >> 4),
+                          b8 = (b << 3) | (b >> 2);
+      t[p] = 0xFF000000u | (b8 << 16) | (g8 << 8) | r8;
+    }
+    return t;
+  }();
+  return table;
+}
+
+// A rectangle of the frame, corners inclusive; empty while x1 < x0.
+struct area {
+  int x0, y0, x1, y1;
+};
+
+// Converts what differs between the frame and the one converted before (all of it the first
+// time) in one pass through the table, and keeps a copy; gives the rectangle around the change,
+// so that the canvas takes, and the browser composes, only that part.
+area convert_changes(browser_state& s, const std::uint16_t* frame) {
+  const std::uint32_t* table = rgba_of().data();
+  const int w = s.frame_width;
+  area changed{w, s.frame_height, -1, -1};
+  for (int y = 0; y < s.frame_height; ++y) {
+    const std::size_t row = static_cast<std::size_t>(y) * w;
+    const std::uint16_t* now = frame + row;
+    std::uint16_t* before = s.shown.data() + row;
+    int a = 0, b = w - 1;
+    if (s.have_shown) {
+      if (std::memcmp(now, before, static_cast<std::size_t>(w) * 2) == 0) continue;
+      while (now[a] == before[a]) ++a;
+      while (now[b] == before[b]) --b;
+    }
+    std::uint32_t* target = s.rgba.data() + row;
+    for (int x = a; x <= b; ++x) target[x] = table[now[x]];
+    std::memcpy(before + a, now + a, static_cast<std::size_t>(b - a + 1) * 2);
+    changed = {std::min(changed.x0, a), std::min(changed.y0, y), std::max(changed.x1, b), y};
   }
+  s.have_shown = true;
+  return changed;
 }
 
 }  // namespace
@@ -259,6 +297,8 @@ bool backend_present_open(HWND window, int width, int height) {
   s.frame_width = width;
   s.frame_height = height;
   s.rgba.assign(static_cast<std::size_t>(width) * height, 0xFF000000u);
+  s.shown.assign(static_cast<std::size_t>(width) * height, 0);
+  s.have_shown = false;
   s.frames_open = true;
   vexel_page_frame_size(width, height);
   return true;
@@ -267,8 +307,8 @@ bool backend_present_open(HWND window, int width, int height) {
 void backend_present(const void* pixels) {
   browser_state& s = state();
   if (!s.frames_open) return;
-  rgb565_to_rgba(static_cast<const std::uint16_t*>(pixels), s.rgba.data(), s.rgba.size());
-  vexel_page_show(s.rgba.data());
+  const area a = convert_changes(s, static_cast<const std::uint16_t*>(pixels));
+  vexel_page_show(s.rgba.data(), a.x0, a.y0, a.x1 - a.x0 + 1, a.y1 - a.y0 + 1);
   hand_over(true);
 }
 
@@ -276,6 +316,8 @@ void backend_present_close() {
   browser_state& s = state();
   s.frames_open = false;
   s.rgba = {};
+  s.shown = {};
+  s.have_shown = false;
 }
 
 // ---- not part of a real platform: calls the window layer makes of every backend -----------------

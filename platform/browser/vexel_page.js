@@ -204,9 +204,10 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Puts width x height RGBA pixels at `pixels` on the canvas.
+  // Puts the frame of RGBA pixels at `pixels` on the canvas: of it only the rectangle x, y,
+  // width, height, which holds all that changed (none when width is not positive).
   vexel_page_show__deps: ['$vexelPage'],
-  vexel_page_show: function(pixels) {
+  vexel_page_show: function(pixels, x, y, width, height) {
     var p = vexelPage, c = p.canvas;
     if (!p.image || p.imageAt !== pixels || p.imageBuffer !== HEAPU8.buffer) {
       p.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, c.width * c.height * 4),
@@ -214,7 +215,7 @@ mergeInto(LibraryManager.library, {
       p.imageAt = pixels;
       p.imageBuffer = HEAPU8.buffer;
     }
-    p.context.putImageData(p.image, 0, 0);
+    if (width > 0 && height > 0) p.context.putImageData(p.image, 0, 0, x, y, width, height);
     var s = p.stats;
     if (s.frames++ === 0) s.firstFrameAt = performance.now();
     if (p.resumedAt > 0) {

@@ -2,23 +2,19 @@
 // has it, the canvas read back and checked in RGB565 terms by the end-to-end checker; then a
 // start whose title picture is damaged, which must end with the error shown in the page.
 // Usage: node page_test.mjs <page folder> <vexel_e2e_check> <folder of the four files> <out folder>
-import { spawn, execFile } from 'node:child_process';
+import { execFile } from 'node:child_process';
 import { mkdirSync, writeFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
-import { dirname, join, resolve } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { join, resolve } from 'node:path';
 import { promisify } from 'node:util';
 
-const here = dirname(fileURLToPath(import.meta.url));
+import { click, launch, serve, sleep, stats, toPage, until } from './browser.mjs';
+
 const [pageDir, checker, assets, out] = process.argv.slice(2).map((a) => resolve(a));
 if (!out) {
   console.error('usage: page_test.mjs <page folder> <vexel_e2e_check> <assets> <out folder>');
   process.exit(2);
 }
 mkdirSync(out, { recursive: true });
-// playwright-core lives in the folder the test script installs it into
-const { chromium } = createRequire(resolve(process.env.VEXEL_NODE_DIR ?? '.', 'package.json'))(
-  'playwright-core');
 const run = promisify(execFile);
 
 const started = Date.now();
@@ -28,37 +24,9 @@ const fail = (text) => {
   failures++;
   console.log(`FAIL: ${text}`);
 };
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Polls `probe` until it gives a true value, for up to `ms`; fails with what it waited for.
-async function until(what, probe, ms = 10000) {
-  const deadline = Date.now() + ms;
-  let last;
-  for (;;) {
-    last = await probe();
-    if (last) return last;
-    if (Date.now() > deadline) throw new Error(`waited ${ms} ms for ${what}`);
-    await sleep(50);
-  }
-}
-
-// ---- the static server ----------------------------------------------------------------------
-const server = spawn(process.execPath, [join(here, '../../scripts/serve.mjs'), pageDir, '0'],
-                     { stdio: ['ignore', 'pipe', 'inherit'] });
-const base = await new Promise((ok, no) => {
-  server.stdout.on('data', (d) => {
-    const m = /at (http:\S+)/.exec(String(d));
-    if (m) ok(m[1]);
-  });
-  server.on('exit', () => no(new Error('the static server ended')));
-});
-
-const browser = await chromium.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
+const { server, base } = await serve(pageDir);
+const browser = await launch();
 
 // A page whose errors, console errors and failed requests are all recorded as failures.
 async function openPage(name, { route } = {}) {
@@ -130,25 +98,6 @@ async function expectCanvas(page, args, ms = 8000) {
   }
 }
 
-// Frame coordinates to page coordinates (the canvas is scaled and letterboxed).
-async function toPage(page, x, y) {
-  const r = await page.evaluate(() => {
-    const b = document.getElementById('canvas').getBoundingClientRect();
-    return [b.left, b.top, b.width, b.height];
-  });
-  return [r[0] + (x + 0.5) * r[2] / 800, r[1] + (y + 0.5) * r[3] / 600];
-}
-
-// A click as a user makes it: the button is held across a few frames.
-async function click(page, x, y) {
-  const [px, py] = await toPage(page, x, y);
-  await page.mouse.move(px, py);
-  await sleep(60);
-  await page.mouse.down();
-  await sleep(150);
-  await page.mouse.up();
-}
-
 async function drag(page, from, to) {
   let [px, py] = await toPage(page, ...from);
   await page.mouse.move(px, py);
@@ -186,7 +135,6 @@ async function touchDrag(context, page, from, to) {
   await cdp.detach();
 }
 
-const stats = (page) => page.evaluate(() => window.vexelStats && { ...window.vexelStats, work: [] });
 const visible = (page, id) =>
   page.evaluate((id) => { const e = document.getElementById(id); return !!e && !e.hidden; }, id);
 

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Measures the page (build/web, made by ./web.sh --no-serve) in headless Chromium while the
+# point turns. Usage: bench/page_bench.sh [seconds]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ -f "$root/build/web/index.html" ] || { echo "error: no page in build/web (run ./web.sh --no-serve)" >&2; exit 1; }
+node_dir=$("$root/scripts/playwright.sh")
+VEXEL_NODE_DIR=$node_dir exec node "$root/bench/page_bench.mjs" "$root/build/web" "${1:-10}"
