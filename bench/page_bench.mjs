@@ -98,9 +98,11 @@ const cpu = (after.cpu.total - before.cpu.total) / elapsed * 100;
 console.log(`over ${elapsed.toFixed(1)} s while the point turns (viewport 1366 x 768, canvas ` +
             `shown at 1024 x 768, software compositing):`);
 console.log(`  frames presented      ${frames} (${(frames / elapsed).toFixed(1)} per s)`);
-console.log(`  animation frames      ${animationFrames} (${(animationFrames / elapsed).toFixed(1)} per s)`);
+const rate = (animationFrames / elapsed).toFixed(1);
+console.log(`  animation frames      ${animationFrames} (${rate} per s)`);
 console.log(`  the picture changed   ${before.picture !== after.picture ? 'yes' : 'NO'}`);
-console.log(`  our time per frame    median ${q(0.5).toFixed(2)} ms, 90% ${q(0.9).toFixed(2)} ms, ` +
+console.log(`  our time per frame    median ${q(0.5).toFixed(2)} ms, ` +
+            `90% ${q(0.9).toFixed(2)} ms, ` +
             `max ${work[work.length - 1].toFixed(2)} ms (bar: median 2 ms)`);
 console.log(`  Chromium processor    ${cpu.toFixed(1)}% of one core over ${after.cpu.count} ` +
             `processes (bar: 30%)`);

@@ -143,23 +143,7 @@ void handle_event(const std::int32_t (&e)[5]) {
   }
 }
 
-// ---- what every backend needs the same way ------------------------------------------------------
-
-// Message boxes show lines separated by newlines; the program separates them by carriage returns.
-std::string lines_of(const std::string& text) {
-  std::string shown = text;
-  std::replace(shown.begin(), shown.end(), '\r', '\n');
-  return shown;
-}
-
-// lParam of a key message: repeat count 1, Alt held, already down, being released.
-LPARAM key_lparam(bool down, bool repeat, bool alt) {
-  auto bits = static_cast<std::uint32_t>(1);
-  if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
-  if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
-  if (!down) bits |= std::uint32_t{1} << 31;
-  return static_cast<LPARAM>(bits);
-}
+// ---- the frame on the canvas --------------------------------------------------------------------
 
 // Every 5-6-5 value as the canvas's RGBA word: 5 and 6 bits widened to 8 by repeating their top
 // bits, so that the canvas shows 0 and full intensity exactly and the 5-6-5 value can be read
@@ -207,6 +191,24 @@ area convert_changes(browser_state& s, const std::uint16_t* frame) {
   }
   s.have_shown = true;
   return changed;
+}
+
+// ---- what every backend needs the same way (to be shared by the backends) -----------------------
+
+// Message boxes show lines separated by newlines; the program separates them by carriage returns.
+std::string lines_of(const std::string& text) {
+  std::string shown = text;
+  std::replace(shown.begin(), shown.end(), '\r', '\n');
+  return shown;
+}
+
+// lParam of a key message: repeat count 1, Alt held, already down, being released.
+LPARAM key_lparam(bool down, bool repeat, bool alt) {
+  auto bits = static_cast<std::uint32_t>(1);
+  if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
+  if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
+  if (!down) bits |= std::uint32_t{1} << 31;
+  return static_cast<LPARAM>(bits);
 }
 
 }  // namespace

@@ -123,12 +123,15 @@ mergeInto(LibraryManager.library, {
         if (vk === 0) return;
         queue(3, vk, e.type === 'keydown' ? 1 : 0, e.repeat ? 1 : 0, e.altKey ? 1 : 0);
         // keys the page would act on (scrolling, the menu bar) belong to the program
-        if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12) e.preventDefault();
+        if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12)
+          e.preventDefault();
       };
       window.addEventListener('keydown', key);
       window.addEventListener('keyup', key);
       d.addEventListener('visibilitychange', function() { queue(4, d.hidden ? 1 : 0, 0, 0, 0); });
-      d.getElementById('fullscreen').addEventListener('click', function() { vexelPage.fullscreen(); });
+      d.getElementById('fullscreen').addEventListener('click', function() {
+        vexelPage.fullscreen();
+      });
     },
 
     // Lets the program go on where it handed the thread over; its end (exit) is not an error.
