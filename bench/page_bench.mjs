@@ -110,5 +110,19 @@ const share = Object.keys(after.cpu.kinds).map((k) =>
   `${k} ${((after.cpu.kinds[k] - (before.cpu.kinds[k] ?? 0)) / elapsed * 100).toFixed(1)}%`);
 console.log(`    of which             ${share.join(', ')}`);
 if (process.env.VEXEL_BENCH_SHOT) await page.screenshot({ path: process.env.VEXEL_BENCH_SHOT });
+await context.close();
+
+// The floor, for comparison: the same browser showing a page that only asks for every animation
+// frame and draws nothing.
+const idle = await (await browser.newContext({ viewport: { width: 1366, height: 768 } })).newPage();
+await idle.setContent('<body style="background:#000"><script>' +
+                      'const f = () => requestAnimationFrame(f); f();</script></body>');
+await sleep(1000);
+const idleBefore = { cpu: treeTime(pid), at: performance.now() };
+await sleep(seconds * 1000);
+const idleCpu = (treeTime(pid).total - idleBefore.cpu.total) /
+                ((performance.now() - idleBefore.at) / 1000) * 100;
+console.log(`  the floor             ${idleCpu.toFixed(1)}% of one core for a page that only ` +
+            `runs requestAnimationFrame`);
 await browser.close();
 server.kill();
