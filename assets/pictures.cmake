@@ -30,37 +30,73 @@ endif()
 
 # name, width, height
 set(vexel_pictures menu 800 600 sugo 800 600 vex 500 250)
+# The pictures' texts come from one table per language, texts/<language>.txt (texts.cmake fills
+# them in). Hungarian, the program's own language, keeps its pictures in the run folder itself;
+# every other language has a folder of its own beside them (run/en/), which the program reads
+# when that language is chosen.
+set(VEXEL_PICTURE_LANGUAGES hu en)
+set(vexel_default_language hu)
 
 set(vexel_picture_outputs)
+set(vexel_templates)
 list(LENGTH vexel_pictures n)
 math(EXPR last "${n} - 1")
 foreach(i RANGE 0 ${last} 3)
-  math(EXPR iw "${i} + 1")
-  math(EXPR ih "${i} + 2")
   list(GET vexel_pictures ${i} name)
-  list(GET vexel_pictures ${iw} width)
-  list(GET vexel_pictures ${ih} height)
-  set(svg ${CMAKE_CURRENT_SOURCE_DIR}/${name}.svg)
-  set(png ${CMAKE_CURRENT_BINARY_DIR}/${name}.png)
-  add_custom_command(
-    OUTPUT ${png}
-    COMMAND ${VEXEL_RSVG_CONVERT} --width=${width} --height=${height} --format=png
-            --output=${png} ${svg}
-    DEPENDS ${svg}
-    COMMENT "Rendering ${name}.svg"
-    VERBATIM)
-  if(TARGET orla_imgconv)
-    set(vex ${VEXEL_RUN_DIR}/${name}.vex)
-    add_custom_command(
-      OUTPUT ${vex}
-      COMMAND orla_imgconv to-sprite ${png} ${vex}
-      DEPENDS ${png} orla_imgconv
-      COMMENT "Converting ${name}.png to ${name}.vex"
-      VERBATIM)
-    list(APPEND vexel_picture_outputs ${vex})
+  list(APPEND vexel_templates ${CMAKE_CURRENT_SOURCE_DIR}/${name}.svg)
+endforeach()
+
+foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
+  if(language STREQUAL vexel_default_language)
+    set(folder "")
   else()
-    list(APPEND vexel_picture_outputs ${png})
+    set(folder "${language}/")
   endif()
+  # the pictures of one language, with their texts filled in, in one step
+  set(table ${CMAKE_CURRENT_SOURCE_DIR}/texts/${language}.txt)
+  set(svg_dir ${CMAKE_CURRENT_BINARY_DIR}/svg/${language})
+  file(MAKE_DIRECTORY ${svg_dir} ${CMAKE_CURRENT_BINARY_DIR}/${folder} ${VEXEL_RUN_DIR}/${folder})
+  set(svgs)
+  foreach(template IN LISTS vexel_templates)
+    get_filename_component(svg_name ${template} NAME)
+    list(APPEND svgs ${svg_dir}/${svg_name})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${svgs}
+    COMMAND ${CMAKE_COMMAND} -DTABLE=${table} -DOUT_DIR=${svg_dir}
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/texts.cmake ${vexel_templates}
+    DEPENDS ${table} ${vexel_templates} ${CMAKE_CURRENT_SOURCE_DIR}/texts.cmake
+    COMMENT "Filling in the ${language} texts of the pictures"
+    VERBATIM)
+
+  foreach(i RANGE 0 ${last} 3)
+    math(EXPR iw "${i} + 1")
+    math(EXPR ih "${i} + 2")
+    list(GET vexel_pictures ${i} name)
+    list(GET vexel_pictures ${iw} width)
+    list(GET vexel_pictures ${ih} height)
+    set(svg ${svg_dir}/${name}.svg)
+    set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}${name}.png)
+    add_custom_command(
+      OUTPUT ${png}
+      COMMAND ${VEXEL_RSVG_CONVERT} --width=${width} --height=${height} --format=png
+              --output=${png} ${svg}
+      DEPENDS ${svg}
+      COMMENT "Rendering ${folder}${name}.svg"
+      VERBATIM)
+    if(TARGET orla_imgconv)
+      set(vex ${VEXEL_RUN_DIR}/${folder}${name}.vex)
+      add_custom_command(
+        OUTPUT ${vex}
+        COMMAND orla_imgconv to-sprite ${png} ${vex}
+        DEPENDS ${png} orla_imgconv
+        COMMENT "Converting ${folder}${name}.png to ${folder}${name}.vex"
+        VERBATIM)
+      list(APPEND vexel_picture_outputs ${vex})
+    else()
+      list(APPEND vexel_picture_outputs ${png})
+    endif()
+  endforeach()
 endforeach()
 
 if(NOT TARGET orla_imgconv)
