@@ -386,6 +386,11 @@ void VEXEL_SZAMITASOK();
 // Frame buffers and program state of the demonstration.
 // =============================================================================================
 
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "orla.hpp"
 
 namespace vexel {
@@ -509,12 +514,18 @@ enum class phase { before_start, starting, intro, running, fading, ended };
 inline phase program_phase = phase::before_start;
 // Loads "menu.vex" as the backdrop, at the screen's size.
 void load_backdrop();
+// The languages of the pictures: Hungarian, the program's own, and English.
+enum class language { hu, en };
+// The language the pictures are read in (Hungarian unless main chooses another).
+inline language picture_language = language::hu;
 // The path to open for one of the program's files ("menu.vex", "sugo.vex", "vex.vex",
 // "Fonts.fnt"): the working directory's, else the one beside the executable, else the one in
-// ../share/vexel beside the executable's folder; the bare name when none is there.
+// ../share/vexel beside the executable's folder; the bare name when none is there. With a
+// language other than Hungarian its folder (en/) is looked in first, in each of these places.
 std::string program_file(const std::string& name);
-// The same for the executable at the given path (none when empty).
-std::string program_file_in(const std::string& name, const std::string& executable);
+// The same for the executable at the given path (none when empty) and the given language.
+std::string program_file_in(const std::string& name, const std::string& executable,
+                            language lang = language::hu);
 // The loop goes on: the window exists and the exit button was not freshly clicked.
 bool frame_loop_goes_on();
 }  // namespace detail
@@ -538,6 +549,31 @@ bool key_clicks(BYTE n);
 bool key_leaves_help();
 // Space, Enter or Page Down was pressed during the intro; every key press so far is taken.
 bool intro_key_pressed();
+}  // namespace detail
+
+// =============================================================================================
+// The language of the pictures: all of the program's words are in its three pictures, made per
+// language by the build (Hungarian in the program's folder, English in en/ beside them).
+// =============================================================================================
+
+namespace detail {
+// The folder, beside the Hungarian files, that holds a language's own pictures ("en/"); empty
+// for Hungarian.
+std::string language_folder(language lang);
+// The language of a locale name such as "en_US.UTF-8": English for en..., else Hungarian.
+language language_of_locale(std::string_view locale);
+// The language the environment asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set
+// and not empty decides; none set gives Hungarian. getenv is the environment's lookup.
+language language_from_environment(const std::function<const char*(const char*)>& getenv);
+// What the command line asks for: "--lang hu|en" or "--lang=hu|en" (the last one counts), else
+// the environment; other arguments are ignored. An unknown or missing language gives the message
+// to show instead.
+struct language_choice {
+  language chosen = language::hu;
+  std::string error;
+};
+language_choice choose_language(const std::vector<std::string>& arguments,
+                                const std::function<const char*(const char*)>& getenv);
 }  // namespace detail
 
 }  // namespace vexel

@@ -1,6 +1,7 @@
-// vexel: where the program finds its four files (pictures and font).
+// vexel: where the program finds its four files (pictures and font), in the chosen language.
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "vexel.hpp"
@@ -18,9 +19,7 @@ bool readable(const std::filesystem::path& path) {
   return true;
 }
 
-}  // namespace
-
-std::string program_file_in(const std::string& name, const std::string& executable) {
+std::optional<std::string> find(const std::string& name, const std::string& executable) {
   // changed: the files were read from the working directory only; an installed program is
   // started from anywhere, so its own folder and the installed data folder come next
   if (readable(name)) return name;
@@ -29,6 +28,17 @@ std::string program_file_in(const std::string& name, const std::string& executab
     for (const auto& candidate : {folder / name, folder / ".." / "share" / "vexel" / name})
       if (readable(candidate)) return candidate.lexically_normal().string();
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string program_file_in(const std::string& name, const std::string& executable,
+                            language lang) {
+  // the chosen language wherever it is; a picture not made in it is shown in Hungarian
+  if (const std::string folder = language_folder(lang); !folder.empty())
+    if (auto found = find(folder + name, executable)) return *found;
+  if (auto found = find(name, executable)) return *found;
   // found nowhere: the loader's message names the file as the program asked for it
   return name;
 }
@@ -39,7 +49,7 @@ std::string program_file(const std::string& name) {
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : path.string();
   }();
-  return program_file_in(name, executable);
+  return program_file_in(name, executable, picture_language);
 }
 
 }  // namespace vexel::detail
