@@ -1,4 +1,5 @@
-// Tests of the built pictures: sprite file layout, the drawing surface, and the button artwork.
+// Tests of the built pictures of every language: sprite file layout, the drawing surface, and the
+// button artwork with its labels.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -34,8 +35,8 @@ std::filesystem::path run_dir() {
   return std::filesystem::path(ORLA_BINARY_DIR) / "run";
 }
 
-// reads a sprite file of the run folder: the pixels, then width and height as two little-endian
-// 16-bit values; false when the file is not there
+// reads a sprite file of the run folder (name may start with a language's folder): the pixels,
+// then width and height as two little-endian 16-bit values; false when the file is not there
 bool load(const std::string& name, picture& pic) {
   const auto path = run_dir() / name;
   if (!std::filesystem::exists(path)) return false;
@@ -57,9 +58,21 @@ int luma(std::uint16_t p) {
   return (299 * r + 587 * g + 114 * b) / 1000;
 }
 
+// The pictures of each language: Hungarian in the run folder, English in en/.
+class Pictures : public testing::TestWithParam<std::string> {
+ protected:
+  bool load(const std::string& name, picture& pic) { return ::load(GetParam() + name, pic); }
+};
+
+std::string language_name(const testing::TestParamInfo<std::string>& info) {
+  return info.param.empty() ? "hu" : info.param.substr(0, info.param.size() - 1);
+}
+
 }  // namespace
 
-TEST(Pictures, SpriteFilesHaveTheSizesTheProgramNeeds) {
+INSTANTIATE_TEST_SUITE_P(Languages, Pictures, testing::Values("", "en/"), language_name);
+
+TEST_P(Pictures, SpriteFilesHaveTheSizesTheProgramNeeds) {
   picture menu;
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed()) << "menu.vex";
@@ -78,7 +91,7 @@ TEST(Pictures, SpriteFilesHaveTheSizesTheProgramNeeds) {
   EXPECT_EQ(intro.height, 250);
 }
 
-TEST(Pictures, DrawingSurfaceIsLighterThanTheShadows) {
+TEST_P(Pictures, DrawingSurfaceIsLighterThanTheShadows) {
   picture menu;
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
@@ -93,7 +106,7 @@ TEST(Pictures, DrawingSurfaceIsLighterThanTheShadows) {
   EXPECT_LT(luma(menu.at(5, 595)), 128) << "the panel stands apart from the surface";
 }
 
-TEST(Pictures, EveryButtonFaceFillsExactlyItsTintedArea) {
+TEST_P(Pictures, EveryButtonFaceFillsExactlyItsTintedArea) {
   picture menu;
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
@@ -119,7 +132,7 @@ TEST(Pictures, EveryButtonFaceFillsExactlyItsTintedArea) {
   }
 }
 
-TEST(Pictures, ButtonFacesAreLightAndLabelled) {
+TEST_P(Pictures, ButtonFacesAreLightAndLabelled) {
   picture menu;
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
@@ -139,7 +152,45 @@ TEST(Pictures, ButtonFacesAreLightAndLabelled) {
   }
 }
 
-TEST(Pictures, HelpPictureKeepsTheExitButtonWhereItActs) {
+TEST_P(Pictures, EveryLabelStaysClearOfItsButtonsEdge) {
+  picture menu;
+  if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
+  // Inside the face's one-pixel edge, two rows and columns of bare face all round: a label too
+  // long or too tall for its button runs into them before it leaves the face. Buttons 12 to 15
+  // carry symbols only; on the slider the ticks take the sides, its label runs down the middle.
+  for (std::size_t n = 1; n < panel_test::buttons.size(); ++n) {
+    if (n >= 12 && n <= 15) continue;
+    const rect r = panel_test::buttons[n];
+    const int inset = n == 16 ? 8 : 1;
+    const std::uint16_t face = menu.at(r.x1 + 1, r.y1 + 1);
+    SCOPED_TRACE("button " + std::to_string(n));
+    for (int y = r.y1 + 1; y <= r.y2 - 2; ++y)
+      for (int x = r.x1 + inset; x <= r.x2 - 1 - inset; ++x) {
+        const bool by_edge = y <= r.y1 + 2 || y >= r.y2 - 3 || x <= r.x1 + inset + 1 ||
+                             x >= r.x2 - 2 - inset;
+        if (by_edge) {
+          ASSERT_EQ(menu.at(x, y), face) << x << "," << y;
+        }
+      }
+  }
+}
+
+TEST(PicturesInEnglish, EveryLabelIsTranslated) {
+  picture hu, en;
+  if (!load("menu.vex", hu) || !load("en/menu.vex", en)) GTEST_SKIP() << not_built;
+  ASSERT_TRUE(hu.well_formed() && en.well_formed() && hu.pixels.size() == en.pixels.size());
+  // the buttons with a label: their faces differ between the languages
+  for (const std::size_t n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 16}) {
+    const rect r = panel_test::buttons[n];
+    int different = 0;
+    for (int y = r.y1; y < r.y2; ++y)
+      for (int x = r.x1; x < r.x2; ++x) different += hu.at(x, y) != en.at(x, y);
+    EXPECT_GT(different, 20) << "button " << n << " has the Hungarian label in English";
+  }
+}
+
+TEST_P(Pictures, HelpPictureKeepsTheExitButtonWhereItActs) {
   picture menu;
   if (!load("menu.vex", menu)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(menu.well_formed() && menu.width == 800 && menu.height == 600) << "menu.vex";
@@ -152,7 +203,7 @@ TEST(Pictures, HelpPictureKeepsTheExitButtonWhereItActs) {
     for (int x = r.x1; x < r.x2; ++x) ASSERT_EQ(sugo.at(x, y), menu.at(x, y)) << x << "," << y;
 }
 
-TEST(Pictures, IntroPictureBlendsIntoTheWhiteScreen) {
+TEST_P(Pictures, IntroPictureBlendsIntoTheWhiteScreen) {
   picture intro;
   if (!load("vex.vex", intro)) GTEST_SKIP() << not_built;
   ASSERT_TRUE(intro.well_formed()) << "vex.vex";
