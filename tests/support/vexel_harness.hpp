@@ -106,9 +106,12 @@ struct steps_outcome {
 
 // A run whose user does one step per presented frame of the intro and the frame loop: step k
 // runs after frame k + 1. After the last step the user closes the window, so every run ends.
-inline steps_outcome run_steps(std::vector<std::function<void()>> steps) {
+// The program works in the given folder (default: the built run folder).
+inline steps_outcome run_steps(std::vector<std::function<void()>> steps,
+                               const std::string& folder = run_folder()) {
   using vexel::detail::phase;
   program_run run;
+  run.folder = folder;
   steps_outcome outcome;
   run.on_frame = [&](std::uint64_t) {
     const phase now = vexel::detail::program_phase;

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <map>
 
+#include "file_fixtures.hpp"
 #include "orla_sprite_files.hpp"
 #include "vexel_harness.hpp"
 
@@ -559,4 +562,86 @@ TEST_F(VexelFrame, CtrlQFadesOutAndEndsWithNothingLeftAllocated) {
   EXPECT_FALSE(outcome.closed_after_the_steps) << "Ctrl+Q ends the program";
   EXPECT_EQ(detail::program_phase, detail::phase::ended);
   for (std::uint16_t p : headless::last_frame()) ASSERT_EQ(p, 0) << "the fade ends black";
+
+TEST(VexelLanguage, CommandLineElseTheFirstLocaleVariableSet) {
+  using detail::language;
+  using environment = std::map<std::string, std::string>;
+  const auto choose = [](const std::vector<std::string>& arguments, const environment& env) {
+    return detail::choose_language(arguments, [&env](const char* variable) -> const char* {
+      const auto found = env.find(variable);
+      return found == env.end() ? nullptr : found->second.c_str();
+    });
+  };
+  const struct {
+    environment env;
+    language expected;
+  } by_environment[] = {
+      {{}, language::hu},
+      {{{"LANG", "en_US.UTF-8"}}, language::en},
+      {{{"LANG", "hu_HU.UTF-8"}}, language::hu},
+      {{{"LANG", "C"}}, language::hu},
+      {{{"LANG", "de_DE.UTF-8"}}, language::hu},
+      {{{"LC_MESSAGES", "en_GB.UTF-8"}, {"LANG", "hu_HU.UTF-8"}}, language::en},
+      {{{"LC_MESSAGES", "hu_HU.UTF-8"}, {"LANG", "en_US.UTF-8"}}, language::hu},
+      {{{"LC_ALL", "hu_HU.UTF-8"}, {"LC_MESSAGES", "en_GB"}, {"LANG", "en_US"}}, language::hu},
+      {{{"LC_ALL", "en"}, {"LC_MESSAGES", "hu_HU"}, {"LANG", "hu_HU"}}, language::en},
+      // an empty variable counts as not set
+      {{{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "en_US.UTF-8"}}, language::en},
+  };
+  for (const auto& c : by_environment) {
+    const auto choice = choose({"--verbose", "file.txt"}, c.env);
+    EXPECT_TRUE(choice.error.empty()) << choice.error;
+    EXPECT_EQ(choice.chosen, c.expected) << "LC_ALL " << c.env.count("LC_ALL") << " LANG "
+                                         << (c.env.count("LANG") ? c.env.at("LANG") : "-");
+  }
+
+  const environment english{{"LANG", "en_US.UTF-8"}};
+  EXPECT_EQ(choose({"--lang", "hu"}, english).chosen, language::hu);
+  EXPECT_EQ(choose({"--lang=hu"}, english).chosen, language::hu);
+  EXPECT_EQ(choose({"--lang", "en"}, {{"LC_ALL", "hu_HU.UTF-8"}}).chosen, language::en);
+  EXPECT_EQ(choose({"--lang", "hu", "--lang", "en"}, {}).chosen, language::en) << "the last counts";
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--lang", "de"}, {"--lang=EN"}, {"--lang="}, {"--lang"}}) {
+    const auto choice = choose(wrong, english);
+    EXPECT_NE(choice.error.find("hu or en"), std::string::npos) << wrong.back();
+  }
+  EXPECT_NE(choose({"--lang", "de"}, {}).error.find("'de'"), std::string::npos);
+}
+
+TEST_F(VexelFrame, EnglishPicturesAreReadAndAMissingOneFallsBackToHungarian) {
+  // a folder with the Hungarian files and the English pictures but for the help picture
+  fixtures::scratch_dir folder;
+  namespace fs = std::filesystem;
+  const fs::path built = run_folder();
+  for (const char* name : {"menu.vex", "sugo.vex", "vex.vex", "Fonts.fnt"})
+    fs::copy_file(built / name, folder.path / name);
+  fs::create_directory(folder.path / "en");
+  for (const char* name : {"en/menu.vex", "en/vex.vex"})
+    fs::copy_file(built / name, folder.path / name);
+  struct chosen_language {
+    chosen_language() { detail::picture_language = detail::language::en; }
+    ~chosen_language() { detail::picture_language = detail::language::hu; }
+  } english;
+
+  std::vector<std::function<void()>> steps;
+  steps.push_back([] {
+    EXPECT_EQ(BACKGROUND.NAME, "en/vex.vex");
+    press(400, 20);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(BACKGROUND.NAME, "en/menu.vex");
+    release(400, 20);
+  });
+  click_button(steps, 11);
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    EXPECT_EQ(BACKGROUND.NAME, "sugo.vex") << "no English help picture: the Hungarian one";
+    press(400, 300);
+  });
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB);
+    EXPECT_EQ(BACKGROUND.NAME, "en/menu.vex");
+    release(400, 300);
+  });
+  EXPECT_EQ(run_steps(steps, folder.path.string()).exit_code, 0);
 }
