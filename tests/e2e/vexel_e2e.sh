@@ -3,12 +3,20 @@
 # four files on an 800 x 600 screen; a user driven by xdotool waits out the calibration, ends the
 # intro with a press, picks chapters, drags a vertex, opens and leaves the help screen and leaves
 # with the exit button. Screenshots are checked in RGB565 terms against the picture files.
+# With "en" the program starts under an English desktop (LANG=en_US.UTF-8) and must show the
+# English pictures of en/ throughout, not the Hungarian ones; without it, under a Hungarian one.
 # Exit 77 (skipped) only when xvfb-run is missing.
-# Usage: vexel_e2e.sh <vexel> <vexel_e2e_check>
+# Usage: vexel_e2e.sh <vexel> <vexel_e2e_check> [en]
 set -euo pipefail
 
 vexel=$1
 check=$2
+language=${3:-hu}
+case "$language" in
+  hu) locale=hu_HU.UTF-8 ;;
+  en) locale=en_US.UTF-8 ;;
+  *) echo "error: unknown language $language" >&2; exit 2 ;;
+esac
 
 if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
   if ! command -v xvfb-run >/dev/null; then
@@ -77,10 +85,28 @@ click() {
 mkdir "$folder"
 run_dir=$(dirname "$vexel")
 for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$run_dir/$file" "$folder/"; done
+# the pictures the program must show: Hungarian beside it, the other language's in its folder
+pictures=$folder
+if [ "$language" != hu ]; then
+  mkdir "$folder/$language"
+  for file in menu.vex sugo.vex vex.vex; do cp "$run_dir/$language/$file" "$folder/$language/"; done
+  pictures=$folder/$language
+fi
+# the language comes from the desktop's locale; variables of the caller's own would decide first
+desktop=(env -u LC_ALL -u LC_MESSAGES LANG="$locale")
+
+if [ "$language" != hu ]; then
+  echo "an unknown language on the command line is refused with a message"
+  status=0
+  (cd "$folder" && exec "${desktop[@]}" "$vexel" --lang xx) >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -eq 2 ] || fail "--lang xx: exit code $status, expected 2"
+  grep -q "unknown language 'xx'" "$work/err" || fail "--lang xx: no message on standard error"
+  echo "  $(cat "$work/err")"
+fi
 
 xdotool mousemove 400 40
 started=$(now_ms)
-(cd "$folder" && exec "$vexel") >"$work/out" 2>"$work/err" &
+(cd "$folder" && exec "${desktop[@]}" "$vexel") >"$work/out" 2>"$work/err" &
 program_pid=$!
 
 echo "nothing is shown during the calibration; then the intro"
@@ -93,12 +119,17 @@ window_at=$(now_ms)
 shown_after=$((window_at - started))
 [ "$shown_after" -ge 3000 ] || fail "the window showed after $shown_after ms, before the calibration ended"
 echo "  window after $shown_after ms"
-expect intro "$folder"
+expect intro "$pictures"
 
 echo "a press ends the intro; the circumcircle chapter is selected"
 pressed_at=$(now_ms)
 click 400 40
-expect panel "$folder" 2 0
+expect panel "$pictures" 2 0
+if [ "$language" != hu ]; then
+  "$check" "$work/shot.rgb" panel "$folder" 2 0 >/dev/null &&
+    fail "the panel is the Hungarian one"
+  echo "  not the Hungarian panel"
+fi
 # the intro alone lasts seven seconds; measured at the screenshot that showed the panel, not after
 # the check. On a busy machine the look at the intro may itself take seconds: only a press well
 # before the intro's own end can tell whether the press ended it.
@@ -113,7 +144,7 @@ fi
 
 echo "chapter 3: its button turns yellow (and blue under the pointer), the incircle appears"
 click 156 569
-expect panel "$folder" 3 3
+expect panel "$pictures" 3 3
 expect ring 0x0500 80 100 300 400 550 405 420 150
 expect disc 300 400 3 0x0020
 
@@ -131,20 +162,20 @@ xdotool mouseup 1
 sleep 0.1
 xdotool mousemove 700 60
 expect disc 200 300 3 0x0020
-expect backdrop "$folder" 300 400 4
+expect backdrop "$pictures" 300 400 4
 expect ring 0x0500 80 100 200 300 550 405 420 150
 
 echo "chapters 5 and 10"
 click 259 569
-expect panel "$folder" 5 5
+expect panel "$pictures" 5 5
 click 595 527
-expect panel "$folder" 10 10
+expect panel "$pictures" 10 10
 
 echo "help: button 11 shows the help picture; a press on button 4 only returns"
 click 595 570
-expect help "$folder"
+expect help "$pictures"
 click 259 527
-expect panel "$folder" 10 4
+expect panel "$pictures" 10 4
 expect disc 200 300 3 0x0020
 
 echo "button 1 ends the program after the fade-out"
