@@ -1,7 +1,9 @@
 // vexel_screenshots: runs the vexel program on the headless backend with a scripted user and
-// saves a picture of every chapter (2..10) and of the help screen as PNG files.
+// saves a picture of every chapter (2..10) and of the help screen as PNG files, once with the
+// Hungarian pictures (into OUTDIR) and once with the English ones (into OUTDIR/en).
 // Usage: vexel_screenshots OUTDIR [RUN_FOLDER]
-//   RUN_FOLDER holds the program's four files (default: the build's run folder).
+//   RUN_FOLDER holds the program's four files and the en/ folder (default: the build's run
+//   folder).
 #include <png.h>
 #include <unistd.h>
 
@@ -136,22 +138,10 @@ class script {
   bool closed_ = false;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s OUTDIR [RUN_FOLDER]\n", argv[0]);
-    return 2;
-  }
+// Runs the program once with the scripted user, in the language chosen, writing into out.
+bool take_pictures(const fs::path& out, vexel::detail::language language) {
   std::error_code ec;
-  fs::create_directories(argv[1], ec);
-  const fs::path out = fs::absolute(argv[1], ec);
-  const std::string folder = argc == 3 ? argv[2] : VEXEL_RUN_DIR;
-  if (chdir(folder.c_str()) != 0) {
-    std::fprintf(stderr, "%s: cannot enter the run folder %s\n", argv[0], folder.c_str());
-    return 2;
-  }
-
+  fs::create_directories(out, ec);
   script user(out);
   // a press where no button and no vertex is ends the intro
   user.click(400, 20);
@@ -175,7 +165,9 @@ int main(int argc, char** argv) {
   user.click(400, 300);
   user.then([] { press(button_centre(1).x, button_centre(1).y); });
 
+  vexel::detail::picture_language = language;
   headless::reset_window_system();
+  headless::clear_message_boxes();
   std::uint64_t readings = 0;
   const std::uint64_t first_frame = headless::frames_presented();
   headless::set_clock([&readings, first_frame] {
@@ -197,8 +189,36 @@ int main(int argc, char** argv) {
   for (const auto& box : headless::message_boxes())
     std::fprintf(stderr, "message box: %s / %s\n", box.caption.c_str(), box.text.c_str());
   if (code != 0 || !user.done() || !headless::message_boxes().empty()) {
-    std::fprintf(stderr, "%s: the scripted run did not complete (exit code %d)\n", argv[0], code);
-    return 1;
+    std::fprintf(stderr, "the scripted run into %s did not complete (exit code %d)\n",
+                 out.c_str(), code);
+    return false;
   }
-  return 0;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 3) {
+    std::fprintf(stderr, "usage: %s OUTDIR [RUN_FOLDER]\n", argv[0]);
+    return 2;
+  }
+  std::error_code ec;
+  fs::create_directories(argv[1], ec);
+  const fs::path out = fs::absolute(argv[1], ec);
+  const std::string folder = argc == 3 ? argv[2] : VEXEL_RUN_DIR;
+  if (chdir(folder.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot enter the run folder %s\n", argv[0], folder.c_str());
+    return 2;
+  }
+  // the English pictures are read from en/; without them the program would quietly show the
+  // Hungarian ones, which must not end up in the English pictures
+  for (const char* name : {"en/menu.vex", "en/sugo.vex", "en/vex.vex"})
+    if (!fs::is_regular_file(name, ec)) {
+      std::fprintf(stderr, "%s: %s/%s is missing\n", argv[0], folder.c_str(), name);
+      return 2;
+    }
+  using vexel::detail::language;
+  const bool made = take_pictures(out, language::hu) && take_pictures(out / "en", language::en);
+  return made ? 0 : 1;
 }
