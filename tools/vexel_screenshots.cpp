@@ -189,8 +189,8 @@ bool take_pictures(const fs::path& out, vexel::detail::language language) {
   for (const auto& box : headless::message_boxes())
     std::fprintf(stderr, "message box: %s / %s\n", box.caption.c_str(), box.text.c_str());
   if (code != 0 || !user.done() || !headless::message_boxes().empty()) {
-    std::fprintf(stderr, "the scripted run into %s did not complete (exit code %d)\n",
-                 out.c_str(), code);
+    std::fprintf(stderr, "the scripted run into %s did not complete (exit code %d)\n", out.c_str(),
+                 code);
     return false;
   }
   return true;

@@ -167,8 +167,8 @@ TEST_P(Pictures, EveryLabelStaysClearOfItsButtonsEdge) {
     SCOPED_TRACE("button " + std::to_string(n));
     for (int y = r.y1 + 1; y <= r.y2 - 2; ++y)
       for (int x = r.x1 + inset; x <= r.x2 - 1 - inset; ++x) {
-        const bool by_edge = y <= r.y1 + 2 || y >= r.y2 - 3 || x <= r.x1 + inset + 1 ||
-                             x >= r.x2 - 2 - inset;
+        const bool by_edge =
+            y <= r.y1 + 2 || y >= r.y2 - 3 || x <= r.x1 + inset + 1 || x >= r.x2 - 2 - inset;
         if (by_edge) {
           ASSERT_EQ(menu.at(x, y), face) << x << "," << y;
         }
