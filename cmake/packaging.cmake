@@ -10,6 +10,9 @@ if(ORLA_BUILD_ASSETS)
   install(FILES ${VEXEL_RUN_DIR}/menu.vex ${VEXEL_RUN_DIR}/sugo.vex ${VEXEL_RUN_DIR}/vex.vex
                 ${VEXEL_RUN_DIR}/Fonts.fnt
           DESTINATION ${CMAKE_INSTALL_DATADIR}/vexel COMPONENT vexel)
+  # the English pictures, in their folder beside the Hungarian ones
+  install(FILES ${VEXEL_RUN_DIR}/en/menu.vex ${VEXEL_RUN_DIR}/en/sugo.vex ${VEXEL_RUN_DIR}/en/vex.vex
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/vexel/en COMPONENT vexel)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/vexel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT vexel)
