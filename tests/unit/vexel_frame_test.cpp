@@ -645,3 +645,27 @@ TEST_F(VexelFrame, EnglishPicturesAreReadAndAMissingOneFallsBackToHungarian) {
   });
   EXPECT_EQ(run_steps(steps, folder.path.string()).exit_code, 0);
 }
+
+TEST(VexelLanguage, EnglishIsLookedForInEveryPlaceBeforeTheHungarian) {
+  // an installed program: the files in ../share/vexel, a Hungarian menu in the working folder
+  namespace fs = std::filesystem;
+  fixtures::scratch_dir root;
+  const fs::path share = root.path / "share" / "vexel";
+  fs::create_directories(share / "en");
+  fs::create_directories(root.path / "bin");
+  fs::create_directories(root.path / "work");
+  for (const fs::path& file : {share / "menu.vex", share / "sugo.vex", share / "en" / "menu.vex",
+                               root.path / "work" / "menu.vex"})
+    fixtures::write_file(file.string(), {1, 2, 3, 4});
+  const fixtures::working_dir work(root.path / "work");
+  const std::string executable = (root.path / "bin" / "vexel").string();
+  using detail::language;
+  EXPECT_EQ(detail::program_file_in("menu.vex", executable, language::en),
+            (share / "en" / "menu.vex").string());
+  EXPECT_EQ(detail::program_file_in("sugo.vex", executable, language::en),
+            (share / "sugo.vex").string())
+      << "no English help picture anywhere: the Hungarian one";
+  EXPECT_EQ(detail::program_file_in("menu.vex", executable, language::hu), "menu.vex");
+  EXPECT_EQ(detail::program_file_in("vex.vex", executable, language::en), "vex.vex")
+      << "found nowhere: the name the loader reports";
+}
