@@ -33,8 +33,7 @@ std::optional<std::string> find(const std::string& name, const std::string& exec
 
 }  // namespace
 
-std::string program_file_in(const std::string& name, const std::string& executable,
-                            language lang) {
+std::string program_file_in(const std::string& name, const std::string& executable, language lang) {
   // the chosen language wherever it is; a picture not made in it is shown in Hungarian
   if (const std::string folder = language_folder(lang); !folder.empty())
     if (auto found = find(folder + name, executable)) return *found;
