@@ -562,6 +562,7 @@ TEST_F(VexelFrame, CtrlQFadesOutAndEndsWithNothingLeftAllocated) {
   EXPECT_FALSE(outcome.closed_after_the_steps) << "Ctrl+Q ends the program";
   EXPECT_EQ(detail::program_phase, detail::phase::ended);
   for (std::uint16_t p : headless::last_frame()) ASSERT_EQ(p, 0) << "the fade ends black";
+}
 
 TEST(VexelLanguage, CommandLineElseTheFirstLocaleVariableSet) {
   using detail::language;
