@@ -54,6 +54,10 @@ die() {
 say() { echo "=== fresh-check: $* ($(date +%T))"; }
 
 [ "$(id -u)" -eq 0 ] || die "needs root (debootstrap, chroot and mounts)"
+# the check's own tool, which the project's build does not need
+command -v debootstrap >/dev/null ||
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends debootstrap ||
+  die "cannot install debootstrap"
 for tool in debootstrap chroot mount umount git tar; do
   command -v "$tool" >/dev/null || die "$tool is not installed"
 done
