@@ -88,7 +88,9 @@ run_screen() {
   screen_w=$1 screen_h=$2
   echo "screen ${screen_w} x ${screen_h}"
   exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -br -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: an X server resets when its last client leaves, and a program that connects during
+  # the reset (right after the xdotool below) finds no display
+  Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -br -noreset -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   exec 3>&-
   for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done

@@ -22,7 +22,7 @@ if [ -z "${ORLA_E2E_INSIDE_XVFB:-}" ]; then
   done
   # -br: a black root window, so that everything not black on the screen is the picture
   exec env ORLA_E2E_INSIDE_XVFB=1 xvfb-run -a \
-    -s "-screen 0 ${screen_w}x${screen_h}x24 -br -nolisten tcp" "$0" "$@"
+    -s "-screen 0 ${screen_w}x${screen_h}x24 -br -noreset -nolisten tcp" "$0" "$@"
 fi
 
 work=$(mktemp -d)

@@ -57,9 +57,9 @@ if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
   fi
   status=0
   env VEXEL_E2E_INSIDE_XVFB=no-fonts xvfb-run -a \
-    -s "-screen 0 800x600x24 -br -nolisten tcp -fp built-ins" "$0" "$@" || status=$?
+    -s "-screen 0 800x600x24 -br -noreset -nolisten tcp -fp built-ins" "$0" "$@" || status=$?
   [ "$status" -eq 0 ] || exit "$status"
-  env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
+  env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
     "$0" "$@" || status=$?
   exit "$status"
 fi

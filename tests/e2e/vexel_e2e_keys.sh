@@ -18,7 +18,7 @@ if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
   for tool in xdotool import; do
     command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
   done
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -nolisten tcp" \
+  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
     "$0" "$@"
 fi
 
