@@ -42,9 +42,6 @@ endif()
 foreach(backend ${ORLA_BACKENDS})
   # the backend's archive itself, exported under a name a program need not use
   set_target_properties(orla_platform_${backend} PROPERTIES EXPORT_NAME ${backend}_backend)
-  add_library(orla_link_${backend} INTERFACE)
-  target_link_libraries(orla_link_${backend}
-                        INTERFACE orla_graphics orla_archive orla_platform_${backend})
   set_target_properties(orla_link_${backend} PROPERTIES EXPORT_NAME platform_${backend})
   list(APPEND ORLA_EXPORTED orla_platform_${backend} orla_link_${backend})
 endforeach()

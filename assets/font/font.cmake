@@ -19,10 +19,3 @@ add_custom_command(
   VERBATIM)
 add_custom_target(orla_font ALL DEPENDS ${VEXEL_RUN_DIR}/Fonts.fnt)
 
-# The font test of the unit tests reads the built file (tests/ makes unit_tests depend on it).
-function(orla_font_before_unit_tests)
-  if(TARGET unit_tests)
-    target_compile_definitions(unit_tests PRIVATE ORLA_FONT_FILE="${VEXEL_RUN_DIR}/Fonts.fnt")
-  endif()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL orla_font_before_unit_tests)
