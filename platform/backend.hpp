@@ -16,7 +16,6 @@ namespace platform::detail {
 struct window_description {
   win32::HWND handle = 0;
   std::string title;
-  win32::RECT screen_rect;  // position and size on the screen
   bool visible = false;
   bool topmost = false;
   bool child = false;  // lives inside another window

@@ -172,7 +172,6 @@ HWND CreateWindowEx(DWORD ex_style, const char* class_name, const char* title, D
   platform::detail::window_description description;
   description.handle = handle;
   description.title = title ? title : "";
-  description.screen_rect = screen_rect_of(handle);
   description.visible = false;
   description.topmost = (ex_style & WS_EX_TOPMOST) != 0;
   description.child = (style & WS_CHILD) != 0;
