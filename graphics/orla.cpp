@@ -112,6 +112,14 @@ void return_to_graphics_after_box() {
 
 void ERRORM(const std::string& caption, const std::string& text) {
   const std::string c = detail::cut255(caption), t = detail::cut255(text);
+  // changed: an error while the first one's box is up (the box pumps messages, and WM_DESTROY can
+  // end here) goes to standard error and ends at once, instead of a second box and a nested end
+  static bool reporting = false;
+  if (reporting) {
+    platform::box_to_standard_error(c, t);
+    std::exit(1);
+  }
+  reporting = true;
   CURSORVISIBLE(true);
   leave_graphics_for_box();
   win32::MessageBox(

@@ -11,7 +11,8 @@
 // - ask to close the window: a page has no close request the program could see; leaving the page
 //   simply ends the program;
 // - show a second window, or a child window inside another program's window;
-// - start the screen saver or switch the monitor off (such system commands are dropped).
+// - start the screen saver or switch the monitor off (such system commands are dropped);
+// - give a key's scan code: the page's key events carry none.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -55,8 +56,6 @@ struct browser_state {
   std::vector<std::uint32_t> rgba;   // the frame as the canvas takes it
   std::vector<std::uint16_t> shown;  // the frame last converted, to find what changed
   bool have_shown = false;
-  int last_x = -1, last_y = -1;  // last mouse position posted, frame coordinates
-  WPARAM last_buttons = 0;
 };
 
 browser_state& state() {
@@ -88,51 +87,25 @@ enum event_kind : std::int32_t {
   visibility = 4
 };
 
-void post_mouse_move(int x, int y, WPARAM mask) {
-  browser_state& s = state();
-  if (x == s.last_x && y == s.last_y && mask == s.last_buttons) return;
-  s.last_x = x;
-  s.last_y = y;
-  s.last_buttons = mask;
-  platform::detail::post_message(s.hwnd, WM_MOUSEMOVE, mask,
-                                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-// `button`: 0 left (also a touch or a pen tip), 1 middle, 2 right; `mask`: the buttons held after.
-void post_button(int x, int y, WPARAM mask, int button, bool down) {
-  constexpr UINT downs[] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
-  constexpr UINT ups[] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
-  constexpr WPARAM bits[] = {MK_LBUTTON, MK_MBUTTON, MK_RBUTTON};
-  if (button < 0 || button > 2) return;
-  // a press where no move was reported yet (a touch) arrives after a move there, as on Win32
-  const WPARAM before = down ? mask & ~bits[button] : mask | bits[button];
-  post_mouse_move(x, y, before);
-  browser_state& s = state();
-  s.last_buttons = mask;
-  platform::detail::post_message(s.hwnd, down ? downs[button] : ups[button], mask,
-                                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-LPARAM key_lparam(bool down, bool repeat, bool alt);
-
-void post_key(WORD vk, bool down, bool repeat, bool alt) {
-  const bool system = alt || vk == VK_MENU || vk == VK_F10;
-  const UINT message =
-      down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-  platform::detail::post_message(state().hwnd, message, vk, key_lparam(down, repeat, alt));
-}
-
 void handle_event(const std::int32_t (&e)[5]) {
   browser_state& s = state();
   switch (e[0]) {
     case pointer_move:
-      post_mouse_move(e[1], e[2], static_cast<WPARAM>(e[3]));
+      platform::detail::post_mouse_move(s.hwnd, e[1], e[2], static_cast<WPARAM>(e[3]));
       break;
-    case pointer_button:
-      post_button(e[1], e[2], static_cast<WPARAM>(e[3]), e[4] & 0xFF, (e[4] & 0x100) != 0);
+    case pointer_button: {
+      // the page's button: 0 left (also a touch or a pen tip), 1 middle, 2 right
+      using platform::detail::mouse_button;
+      constexpr mouse_button buttons[] = {mouse_button::left, mouse_button::middle,
+                                          mouse_button::right};
+      const int button = e[4] & 0xFF;
+      if (button <= 2)
+        platform::detail::post_mouse_button(s.hwnd, e[1], e[2], buttons[button],
+                                            (e[4] & 0x100) != 0, static_cast<WPARAM>(e[3]));
       break;
+    }
     case key_event:
-      post_key(static_cast<WORD>(e[1]), e[2] != 0, e[3] != 0, e[4] != 0);
+      platform::detail::post_key(s.hwnd, static_cast<WORD>(e[1]), e[2] != 0, e[3] != 0, e[4] != 0);
       break;
     case visibility:
       s.hidden = e[1] != 0;
@@ -193,24 +166,6 @@ area convert_changes(browser_state& s, const std::uint16_t* frame) {
   return changed;
 }
 
-// ---- what every backend needs the same way (to be shared by the backends) -----------------------
-
-// Message boxes show lines separated by newlines; the program separates them by carriage returns.
-std::string lines_of(const std::string& text) {
-  std::string shown = text;
-  std::replace(shown.begin(), shown.end(), '\r', '\n');
-  return shown;
-}
-
-// lParam of a key message: repeat count 1, Alt held, already down, being released.
-LPARAM key_lparam(bool down, bool repeat, bool alt) {
-  auto bits = static_cast<std::uint32_t>(1);
-  if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
-  if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
-  if (!down) bits |= std::uint32_t{1} << 31;
-  return static_cast<LPARAM>(bits);
-}
-
 }  // namespace
 
 namespace platform::detail {
@@ -218,13 +173,13 @@ namespace platform::detail {
 int backend_message_box(const std::string& caption, const std::string& text, UINT type) {
   const bool yes_no = (type & 0xF) == MB_YESNO;
   const bool stop = (type & 0xF0) == MB_ICONHAND;
-  const int answer = vexel_page_box(caption.c_str(), lines_of(text).c_str(), yes_no, stop);
+  const int answer = vexel_page_box(caption.c_str(), box_lines(text).c_str(), yes_no, stop);
   state().held_since = vexel_page_now();
   if (yes_no) return answer == IDYES ? IDYES : IDNO;
   return IDOK;
 }
 
-DWORD backend_tick_count() {
+DWORD backend_milliseconds() {
   browser_state& s = state();
   double now = vexel_page_now();
   // the busy waits (the calibration, the waits around the display set-up) must not freeze
@@ -246,8 +201,7 @@ bool backend_create_window(const window_description& window) {
   if (window.child || s.hwnd != 0) return false;
   s.hwnd = window.handle;
   s.window_made = true;
-  s.last_x = s.last_y = -1;
-  s.last_buttons = 0;
+  forget_mouse_position();
   vexel_page_open(1, window.title.c_str());
   return true;
 }
@@ -263,18 +217,13 @@ void backend_destroy_window(HWND window) {
 // The canvas stays as it is: the page cannot be hidden or minimised by the program.
 void backend_show_window(HWND, bool, bool) {}
 
-void backend_pump() {
+void backend_pump(bool queue_empty) {
+  // while the page is hidden the program polls for its return; it need not spin meanwhile
+  if (queue_empty && state().hidden) hand_over(false, hidden_poll_ms);
   if (state().hwnd == 0) return;
   std::int32_t event[5];
   while (vexel_page_next_event(event)) handle_event(event);
 }
-
-void backend_idle() {
-  // while the page is hidden the program polls for its return; it need not spin meanwhile
-  if (state().hidden) hand_over(false, hidden_poll_ms);
-}
-
-void backend_system_command(HWND, WPARAM) {}
 
 void backend_screen_size(int& width, int& height) {
   const browser_state& s = state();
@@ -320,14 +269,6 @@ void backend_present_close() {
   s.rgba = {};
   s.shown = {};
   s.have_shown = false;
-}
-
-// ---- not part of a real platform: calls the window layer makes of every backend -----------------
-
-void backend_move_window(HWND, const RECT&) {}
-
-bool backend_call_fails(const char*) {
-  return false;
 }
 
 }  // namespace platform::detail

@@ -1,10 +1,15 @@
-// platform: the headless backend: no window system; boxes, clock, windows and frames are
-// observable, and input is injected by the caller.
+// platform: the headless backend, for tests, benchmarks and batch rendering: no window system;
+// boxes, windows and frames are observable, and input is injected by the caller (headless.hpp).
+//
+// What it cannot do:
+// - show anything: a box is recorded and written to standard error, and answered at once (OK, or
+//   the yes/no answer a test set); a window is a title and two flags; frames are kept in memory;
+// - receive input of its own: every message comes from the caller;
+// - pace frames: each is taken as it comes;
+// - start the screen saver or switch the monitor off (system commands are only recorded).
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 
 #include "backend.hpp"
 #include "headless.hpp"
@@ -20,7 +25,6 @@ struct window_state {
 struct headless_state {
   std::vector<headless::shown_box> boxes;
   int yes_no_answer = win32::IDNO;
-  std::function<win32::DWORD()> clock;
   bool cursor = true;
   bool restored = true;
   std::vector<win32::DEVMODE> modes{{32, 1024, 768, 60}, {16, 800, 600, 60}};
@@ -28,7 +32,6 @@ struct headless_state {
   win32::DEVMODE current{};
   bool changed = false;
   std::map<win32::HWND, window_state> windows;
-  std::multiset<std::string> failing_calls;
   std::vector<win32::WPARAM> system_commands;
   std::function<void()> idle_hook;
   bool open = false;
@@ -44,13 +47,12 @@ headless_state& state() {
   return s;
 }
 
-win32::DWORD real_clock() {
-  static const auto start = std::chrono::steady_clock::now();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                  start)
-                .count();
-  return static_cast<win32::DWORD>(ms);
-}
+// The system commands are recorded from the start.
+[[maybe_unused]] const bool observing_system_commands = [] {
+  platform::detail::observe_system_commands(
+      [](win32::WPARAM command) { state().system_commands.push_back(command); });
+  return true;
+}();
 
 }  // namespace
 
@@ -58,17 +60,16 @@ namespace platform::detail {
 
 int backend_message_box(const std::string& caption, const std::string& text, win32::UINT type) {
   state().boxes.push_back({caption, text, type});
-  // the box text uses carriage returns between lines; standard error wants newlines
-  std::string shown = text;
-  for (char& c : shown)
-    if (c == '\r') c = '\n';
-  std::fprintf(stderr, "%s\n%s\n", caption.c_str(), shown.c_str());
-  std::fflush(stderr);
+  platform::box_to_standard_error(caption, text);
   return (type & 0xF) == win32::MB_YESNO ? state().yes_no_answer : win32::IDOK;
 }
 
-win32::DWORD backend_tick_count() {
-  return state().clock ? state().clock() : real_clock();
+win32::DWORD backend_milliseconds() {
+  static const auto start = std::chrono::steady_clock::now();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  return static_cast<win32::DWORD>(ms);
 }
 
 void backend_cursor_visible(bool visible) {
@@ -91,16 +92,8 @@ void backend_show_window(win32::HWND window, bool visible, bool minimized) {
   state().restored = !minimized;
 }
 
-void backend_move_window(win32::HWND, const win32::RECT&) {}
-
-void backend_pump() {}
-
-void backend_idle() {
-  if (state().idle_hook) state().idle_hook();
-}
-
-void backend_system_command(win32::HWND, win32::WPARAM command) {
-  state().system_commands.push_back(command);
+void backend_pump(bool queue_empty) {
+  if (queue_empty && state().idle_hook) state().idle_hook();
 }
 
 void backend_screen_size(int& width, int& height) {
@@ -118,14 +111,6 @@ bool backend_display_mode(win32::DWORD index, win32::DEVMODE& mode) {
 bool backend_change_display_mode(const win32::DEVMODE* mode) {
   state().current = mode ? *mode : win32::DEVMODE{};
   state().changed = mode != nullptr;
-  return true;
-}
-
-bool backend_call_fails(const char* call) {
-  auto& failing = state().failing_calls;
-  auto it = failing.find(call);
-  if (it == failing.end()) return false;
-  failing.erase(it);
   return true;
 }
 
@@ -164,7 +149,7 @@ void set_yes_no_answer(int answer) {
   state().yes_no_answer = answer;
 }
 void set_clock(std::function<win32::DWORD()> clock) {
-  state().clock = std::move(clock);
+  platform::detail::set_test_clock(std::move(clock));
 }
 bool cursor_visible() {
   return state().cursor;
@@ -189,7 +174,6 @@ void reset_window_system() {
   platform::detail::clear_program_arguments();
   auto& s = state();
   s.windows.clear();
-  s.failing_calls.clear();
   s.system_commands.clear();
   s.idle_hook = nullptr;
   s.restored = true;
@@ -212,7 +196,7 @@ bool add_foreign_window(win32::HWND window, const win32::RECT& screen_rect) {
   return platform::detail::add_foreign_window(window, screen_rect);
 }
 void fail_next_call(const std::string& call) {
-  state().failing_calls.insert(call);
+  platform::detail::fail_next_call(call);
 }
 const std::vector<win32::WPARAM>& system_commands() {
   return state().system_commands;
@@ -232,8 +216,7 @@ void mouse_move(int x, int y, win32::WPARAM buttons) {
                win32::MAKELPARAM(static_cast<win32::WORD>(x), static_cast<win32::WORD>(y)));
 }
 void key(win32::WORD virtual_key, bool down) {
-  post_message(down ? win32::WM_KEYDOWN : win32::WM_KEYUP, virtual_key,
-               down ? 1 : (1 | win32::KF_REPEAT_BIT | (win32::LPARAM{1} << 31)));
+  platform::detail::post_key(platform::detail::top_window(), virtual_key, down, false, false);
 }
 void activate(bool minimized) {
   platform::detail::window_state_changed(platform::detail::top_window(), minimized, !minimized);

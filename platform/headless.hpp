@@ -66,7 +66,8 @@ void set_idle_hook(std::function<void()> hook);
 void post_message(win32::UINT message, win32::WPARAM wParam = 0, win32::LPARAM lParam = 0);
 // A mouse move to (x, y) in frame coordinates with the MK_ mask `buttons`.
 void mouse_move(int x, int y, win32::WPARAM buttons = 0);
-// A key press or release (WM_KEYDOWN / WM_KEYUP) of a virtual-key code.
+// A key press or release of a virtual-key code, as a keyboard gives it (WM_KEYDOWN / WM_KEYUP;
+// WM_SYSKEYDOWN / WM_SYSKEYUP for Alt and F10).
 void key(win32::WORD virtual_key, bool down);
 // The window system minimised or restored the window.
 void activate(bool minimized);

@@ -1,14 +1,18 @@
 // platform: the Win32 subset, with the window records and the message queue shared by every
-// backend.
+// backend, the input and box helpers the backends share, and the test hooks (a test clock,
+// failures on demand, the system commands seen).
 #include "win32.hpp"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "backend.hpp"
@@ -46,8 +50,14 @@ struct window_system {
   HDC next_dc = 0x00050000;
   HWND next_window = 0x00100000;
   ATOM next_atom = 0xC000;
-  int cursor_counter = 0;  // Win32's display counter starts at 0: shown
+  int cursor_counter = 0;          // Win32's display counter starts at 0: shown
+  int mouse_x = -1, mouse_y = -1;  // the last mouse move posted by a backend
+  WPARAM mouse_buttons = 0;
+  // test hooks
   std::optional<std::vector<std::string>> arguments;
+  std::function<DWORD()> test_clock;
+  std::multiset<std::string> failing_calls;
+  std::function<void(WPARAM)> system_command_observer;
 };
 
 // Reached from other units' start-up code too, so it is built on first use.
@@ -91,8 +101,13 @@ RECT screen_rect_of(HWND window) {
   return r;
 }
 
+// A failure a test asked for; each is spent by the call it names.
 bool fails(const char* call) {
-  return platform::detail::backend_call_fails(call);
+  auto& failing = sys().failing_calls;
+  auto it = failing.find(call);
+  if (it == failing.end()) return false;
+  failing.erase(it);
+  return true;
 }
 
 void send_activate(HWND window, bool active, bool minimized) {
@@ -157,7 +172,6 @@ HWND CreateWindowEx(DWORD ex_style, const char* class_name, const char* title, D
   platform::detail::window_description description;
   description.handle = handle;
   description.title = title ? title : "";
-  description.screen_rect = screen_rect_of(handle);
   description.visible = false;
   description.topmost = (ex_style & WS_EX_TOPMOST) != 0;
   description.child = (style & WS_CHILD) != 0;
@@ -289,7 +303,6 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) 
   if (!w) return FALSE;
   w->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
   if (repaint) w->needs_paint = true;
-  platform::detail::backend_move_window(window, screen_rect_of(window));
   return TRUE;
 }
 
@@ -344,7 +357,7 @@ void PostQuitMessage(int exit_code) {
 
 BOOL PeekMessage(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT remove) {
   if (msg == nullptr) return FALSE;
-  platform::detail::backend_pump();
+  platform::detail::backend_pump(false);
   for (int pass = 0; pass < 2; ++pass) {
     auto& q = sys().queue;
     auto it = std::find_if(q.begin(), q.end(), [&](const MSG& m) {
@@ -371,10 +384,7 @@ BOOL PeekMessage(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT r
       if (remove & PM_REMOVE) record.needs_paint = false;
       return TRUE;
     }
-    if (pass == 0) {
-      platform::detail::backend_idle();
-      platform::detail::backend_pump();
-    }
+    if (pass == 0) platform::detail::backend_pump(true);
   }
   return FALSE;
 }
@@ -399,7 +409,7 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SYSCOMMAND:
-      platform::detail::backend_system_command(window, wParam & 0xFFF0);
+      if (sys().system_command_observer) sys().system_command_observer(wParam & 0xFFF0);
       switch (wParam & 0xFFF0) {
         case SC_CLOSE:
           SendMessage(window, WM_CLOSE, 0, 0);
@@ -439,7 +449,7 @@ int MessageBox(HWND, const char* text, const char* caption, UINT type) {
 }
 
 DWORD GetTickCount() {
-  return platform::detail::backend_tick_count();
+  return sys().test_clock ? sys().test_clock() : platform::detail::backend_milliseconds();
 }
 
 int ShowCursor(BOOL show) {
@@ -482,11 +492,61 @@ std::vector<std::string> program_arguments() {
   return words;
 }
 
+void box_to_standard_error(const std::string& caption, const std::string& text) {
+  std::fprintf(stderr, "%s\n%s\n", caption.c_str(), detail::box_lines(text).c_str());
+  std::fflush(stderr);
+}
+
 namespace detail {
 
 void post_message(win32::HWND window, win32::UINT message, win32::WPARAM wParam,
                   win32::LPARAM lParam) {
   sys().queue.push_back(MSG{window, message, wParam, lParam, win32::GetTickCount(), {}});
+}
+
+void post_key(win32::HWND window, win32::WORD virtual_key, bool down, bool repeat, bool alt,
+              std::uint8_t scan_code) {
+  const bool system = alt || virtual_key == VK_MENU || virtual_key == VK_F10;
+  const UINT message =
+      down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+  auto bits = std::uint32_t{1} | (std::uint32_t{scan_code} << 16);
+  if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
+  if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
+  if (!down) bits |= std::uint32_t{1} << 31;
+  post_message(window, message, virtual_key, static_cast<LPARAM>(bits));
+}
+
+void post_mouse_move(win32::HWND window, int x, int y, win32::WPARAM buttons) {
+  auto& s = sys();
+  if (x == s.mouse_x && y == s.mouse_y && buttons == s.mouse_buttons) return;
+  s.mouse_x = x;
+  s.mouse_y = y;
+  s.mouse_buttons = buttons;
+  post_message(window, WM_MOUSEMOVE, buttons,
+               MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+void post_mouse_button(win32::HWND window, int x, int y, mouse_button button, bool down,
+                       win32::WPARAM buttons) {
+  constexpr UINT downs[] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
+  constexpr UINT ups[] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
+  constexpr WPARAM bits[] = {MK_LBUTTON, MK_MBUTTON, MK_RBUTTON};
+  const auto index = static_cast<std::size_t>(button);
+  post_mouse_move(window, x, y, down ? buttons & ~bits[index] : buttons | bits[index]);
+  sys().mouse_buttons = buttons;
+  post_message(window, down ? downs[index] : ups[index], buttons,
+               MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+void forget_mouse_position() {
+  sys().mouse_x = sys().mouse_y = -1;
+  sys().mouse_buttons = 0;
+}
+
+std::string box_lines(const std::string& text) {
+  std::string lines = text;
+  std::replace(lines.begin(), lines.end(), '\r', '\n');
+  return lines;
 }
 
 void window_state_changed(win32::HWND window, bool minimized, bool active) {
@@ -497,10 +557,6 @@ void window_state_changed(win32::HWND window, bool minimized, bool active) {
   w->active = active;
   post_message(window, WM_ACTIVATE, MAKEWPARAM(active ? WA_ACTIVE : WA_INACTIVE, minimized ? 1 : 0),
                0);
-}
-
-void invalidate_window(win32::HWND window) {
-  if (window_record* w = find_own(window)) w->needs_paint = true;
 }
 
 win32::HWND top_window() {
@@ -529,6 +585,8 @@ void reset_window_system() {
   s.quit_posted = false;
   s.quit_code = 0;
   s.device_contexts.clear();
+  s.failing_calls.clear();
+  forget_mouse_position();
 }
 
 void set_program_arguments(std::vector<std::string> arguments) {
@@ -537,6 +595,18 @@ void set_program_arguments(std::vector<std::string> arguments) {
 
 void clear_program_arguments() {
   sys().arguments.reset();
+}
+
+void set_test_clock(std::function<win32::DWORD()> clock) {
+  sys().test_clock = std::move(clock);
+}
+
+void fail_next_call(const std::string& call) {
+  sys().failing_calls.insert(call);
+}
+
+void observe_system_commands(std::function<void(win32::WPARAM)> observer) {
+  sys().system_command_observer = std::move(observer);
 }
 
 }  // namespace detail

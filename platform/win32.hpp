@@ -282,5 +282,8 @@ namespace platform {
 
 // The program's command-line arguments, without the program name.
 std::vector<std::string> program_arguments();
+// Writes a message box's caption and text (its lines separated by carriage returns) to standard
+// error, for when no box can be shown.
+void box_to_standard_error(const std::string& caption, const std::string& text);
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -240,6 +242,24 @@ TEST_F(WindowLayerDeathTest, SaverParentThatIsNoWindow) {
         GETSAVERSETTINGS();
       },
       testing::ExitedWithCode(1), expected);
+}
+
+TEST_F(WindowLayerDeathTest, AnErrorWhileAnErrorIsReportedGoesToStandardError) {
+  // the pump before the box closes the window, and WM_DESTROY fails to release the device
+  // context: that error goes to standard error, and no box shows
+  EXPECT_EXIT(
+      {
+        open_window();
+        orla::ORLAGRAPHLOADED = true;  // so that the box minimises the window and pumps
+        headless::close();
+        headless::fail_next_call("ReleaseDC");
+        std::atexit(
+            [] { std::fprintf(stderr, "boxes shown: %zu\n", headless::message_boxes().size()); });
+        orla::ERRORM("FILE ERROR", "Cannot open\rmenu.vex");
+      },
+      testing::ExitedWithCode(1),
+      box_pattern("WINDOWS ERROR", api_failure("Releasing device context failed !", "ReleaseDC")) +
+          "\nboxes shown: 0\n");
 }
 
 // ---- the message table --------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Tests of the Win32 subset shared by the backends: classes, windows, the queue, the default
-// window procedure, the cursor counter and the presenter, on the headless backend; the desktop's
-// dialog programs that the SDL backend falls back on; and the frame pacer of the real backend.
+// window procedure, the input the backends post, the cursor counter and the presenter, on the
+// headless backend; the desktop's dialog programs that the SDL backend falls back on; and the frame
+// pacer of the real backend.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "backend.hpp"
 #include "desktop_dialog.hpp"
 #include "dravo.hpp"
 #include "frame_pacer.hpp"
@@ -198,6 +200,38 @@ TEST_F(Win32, DefaultProcedureClosesMinimisesAndRestores) {
   ASSERT_GE(all.size(), 3u);
   const std::vector<UINT> closing = {WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY};
   EXPECT_EQ(std::vector<UINT>(all.end() - 3, all.end()), closing);
+}
+
+TEST_F(Win32, InputAsTheBackendsPostIt) {
+  const HWND h = create();
+  MSG m;
+  while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) {
+  }
+  platform::detail::forget_mouse_position();
+  platform::detail::post_mouse_move(h, 5, 6, 0);
+  platform::detail::post_mouse_move(h, 5, 6, 0);  // nothing new: dropped
+  // a press where no move was reported: the move comes first, without the button
+  platform::detail::post_mouse_button(h, 7, 8, platform::detail::mouse_button::right, true,
+                                      MK_RBUTTON);
+  platform::detail::post_key(h, 'Q', false, false, false, 0x10);
+  platform::detail::post_key(h, VK_F4, true, false, true, 0x3E);
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+  } expected[] = {{WM_MOUSEMOVE, 0, MAKELPARAM(5, 6)},
+                  {WM_MOUSEMOVE, 0, MAKELPARAM(7, 8)},
+                  {WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(7, 8)},
+                  {WM_KEYUP, 'Q', static_cast<LPARAM>(0xC0100001u)},
+                  {WM_SYSKEYDOWN, VK_F4, 0x203E0001}};
+  for (const auto& e : expected) {
+    ASSERT_TRUE(PeekMessage(&m, 0, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, e.message);
+    EXPECT_EQ(m.wParam, e.wParam);
+    EXPECT_EQ(m.lParam, e.lParam);
+    DispatchMessage(&m);
+  }
+  EXPECT_FALSE(IsWindow(h)) << "Alt+F4 as a keyboard gives it closes the window";
 }
 
 TEST_F(Win32, CursorDisplayCounter) {
