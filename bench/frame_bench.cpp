@@ -15,7 +15,6 @@
 
 #include "orla.hpp"
 #include "orla_2d.hpp"
-#include "orla_sprite_files.hpp"
 #include "orla_sprites.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"

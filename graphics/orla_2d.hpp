@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "orla.hpp"
 
@@ -81,6 +82,17 @@ inline void span(VIRTUALWINDOW& vw, coord xa, coord xb, coord y, WORD colour) {
 // Writes one pixel when it lies inside the window.
 inline void plot_clipped(VIRTUALWINDOW& vw, coord x, coord y, WORD colour) {
   if (inside(vw, x, y)) *at(vw, x, y) = colour;
+}
+
+// Fills row y from x1 to x2 (either order, both ends drawn), cut to the window: the same pixels
+// as a per-pixel clipped walk, clamped once.
+inline void clipped_span(VIRTUALWINDOW& vw, coord x1, coord x2, coord y, WORD colour) {
+  if (y < 0 || y > vw.HOEHEMINUS1) return;
+  if (x1 > x2) std::swap(x1, x2);
+  if (x2 < 0 || x1 > vw.BREITEMINUS1) return;
+  x1 = std::max<coord>(x1, 0);
+  x2 = std::min<coord>(x2, vw.BREITEMINUS1);
+  std::fill_n(vw.DATA + y * vw.BREITE + x1, x2 - x1 + 1, colour);
 }
 
 }  // namespace detail
@@ -224,5 +236,34 @@ void FULLCIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD 
 // Circle outline sampled every step along x, clipped.
 void FINECIRCLE(VIRTUALWINDOW& vw, std::int16_t cx, std::int16_t cy, std::int16_t radius, WORD r,
                 WORD g, WORD b, REAL step);
+
+// ---- thick strokes (orla_2d_stroke.cpp) ----------------------------------------------------
+
+namespace detail {
+
+// A rectangle of pixel positions, both edges included.
+struct pixel_box {
+  coord left;
+  coord top;
+  coord right;
+  coord bottom;
+};
+
+// One row's run of a thick stroke, its columns not yet cut to a window.
+struct stroke_run {
+  coord row;
+  coord left;
+  coord right;
+};
+
+// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
+// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
+// method stamps them, each run cut to the box.
+void stroke_runs(coord x1, coord y1, coord x2, coord y2, BYTE width, const pixel_box& box,
+                 std::vector<stroke_run>& runs);
+// Fills the runs moved by offset on both axes, cut to the window.
+void fill_runs(VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, coord offset, WORD colour);
+
+}  // namespace detail
 
 }  // namespace orla_2d

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "orla.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 namespace {
 

@@ -197,19 +197,6 @@ void figure_by_reference(VIRTUALWINDOW& vw) {
   }
 }
 
-void figure_by_the_program() {
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
-}
-
 // ---- comparison ---------------------------------------------------------------------------------
 
 struct window {
@@ -239,8 +226,6 @@ std::string difference(const VIRTUALWINDOW& a, const VIRTUALWINDOW& b) {
 class VexelReference : public testing::Test {
  protected:
   void SetUp() override {
-    saved_prepare = detail::prepare_frame_layers;
-    detail::prepare_frame_layers = nullptr;
     orla::INIT_VW(SPRITE01, 800, 458, true);
     FILL_RGBTOCOLOR();
     detail::clear_scene_flags();
@@ -255,7 +240,6 @@ class VexelReference : public testing::Test {
   }
   void TearDown() override {
     orla::KILL_VW(SPRITE01);
-    detail::prepare_frame_layers = saved_prepare;
     detail::place_vertices_at_start();
     SARGAMENU = 2;
   }
@@ -275,7 +259,7 @@ class VexelReference : public testing::Test {
       const auto circles = KOR;
       const auto parabolas = PARABOLA;
       orla::CLRPACKEDSPRITE(SPRITE01, 0);
-      figure_by_the_program();
+      detail::draw_figure();
       PONT = points, SZAKASZ = segments, EGYENES = lines, KOR = circles, PARABOLA = parabolas;
       orla::CLRPACKEDSPRITE(expected.vw, 0);
       figure_by_reference(expected.vw);
@@ -284,9 +268,6 @@ class VexelReference : public testing::Test {
           << by << ") (" << cx << ", " << cy << "), angle " << angle;
     }
   }
-
- private:
-  void (*saved_prepare)() = nullptr;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // orla_sprites (sprite files): reads and writes the raw sprite file and imports 24-bit PCX images.
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 #include <cassert>
 #include <cerrno>
