@@ -151,6 +151,9 @@ void speed_law_step();
 
 // The figure into the scene layer: every shadow, then every element, in the frame's order.
 void draw_figure();
+// Forgets what the drawing kept from earlier calls (the runs and polylines of the elements'
+// strokes, the stroke's working memory) and frees its memory.
+void reset_render_caches();
 
 // =============================================================================================
 // Frame loop (vexel_frame.cpp).

@@ -122,6 +122,7 @@ void FRAME() {
 void MEMORIA_FELSZABADITAS() {
   for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
     orla::KILL_VW(*window);
+  detail::reset_render_caches();
   orla::KILL_GRAPH();
   orla::CHECKMEMORY();
   orla_win32::TERMINATE();

@@ -39,32 +39,16 @@ void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std
   if (cx + radius < 0 || cy + radius < 0 || cx - radius > vw.BREITEMINUS1 ||
       cy - radius > vw.HOEHEMINUS1)
     return;
-  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
-  while (-y >= x) {
+  orla_2d::detail::midpoint_circle(radius, [&](std::int64_t x, std::int64_t y) {
     clipped_span(vw, cx - x, cx + x, cy + y, colour);
     clipped_span(vw, cx - x, cx + x, cy - y, colour);
     clipped_span(vw, cx + y, cx - y, cy + x, colour);
     clipped_span(vw, cx + y, cx - y, cy - x, colour);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
+  });
 }
 
 pixel_box box_of(const orla::VIRTUALWINDOW& vw) {
   return {0, 0, vw.BREITEMINUS1, vw.HOEHEMINUS1};
-}
-
-void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-               std::int64_t y2, BYTE width, WORD colour) {
-  static std::vector<stroke_run> runs;
-  runs.clear();
-  stroke_runs(x1, y1, x2, y2, width, box_of(vw), runs);
-  fill_runs(vw, runs, 0, colour);
 }
 
 // The runs of one element's thick strokes, kept with what they were made from: the end points
@@ -85,6 +69,41 @@ struct kept_runs {
   }
 };
 
+// One stroke of a parabola's polyline, between two samples in screen integers.
+struct polyline_stroke {
+  LONGINT x1;
+  LONGINT y1;
+  LONGINT x2;
+  LONGINT y2;
+};
+
+// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
+// focus, parameter, angle and width.
+struct parabola_polyline {
+  bool valid = false;
+  std::uint64_t key[6] = {};
+  std::vector<polyline_stroke> strokes;
+};
+
+// Everything the drawing keeps from one call to the next, in one place so that a run can start
+// afresh (detail::reset_render_caches): the stroke's working memory, the runs of the last thick
+// line of LINECLIPPEDBOLD, and per element the runs and the polyline of its last strokes.
+struct render_caches {
+  orla_2d::detail::stroke_scratch scratch;
+  std::vector<stroke_run> bold_line_runs;
+  kept_runs segments[51], lines[51], parabolas[4];
+  parabola_polyline polylines[4];
+};
+render_caches caches;
+
+void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+               std::int64_t y2, BYTE width, WORD colour) {
+  std::vector<stroke_run>& runs = caches.bold_line_runs;
+  runs.clear();
+  stroke_runs(x1, y1, x2, y2, width, box_of(vw), caches.scratch, runs);
+  fill_runs(vw, runs, 0, colour);
+}
+
 // The scene layer grown by the shadow offset to the top and the left: runs made for it serve
 // the element (offset 0) and its shadow (moved by the offset) alike.
 pixel_box shared_box() {
@@ -103,11 +122,10 @@ void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT
   const std::uint64_t key[6] = {u(x1), u(y1),        u(x2),
                                 u(y2), width & 0xFF, u(SPRITE01.BREITE) << 32 | u(SPRITE01.HOEHE)};
   if (!kept.holds(key))
-    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), kept.runs);
+    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), caches.scratch,
+                kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
 }
-
-kept_runs segment_runs[51], line_runs[51], parabola_runs[4];
 
 void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
@@ -132,7 +150,7 @@ void draw_segment(BYTE i, LONGINT offset, bool shadow) {
   SZAKASZ_SZAMOL(i);
   // kept: a segment that collapses to one pixel is still drawn by the call that found it out
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[s.R][s.G][s.B];
-  element_stroke(segment_runs[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
+  element_stroke(caches.segments[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
 }
 
 void draw_line(BYTE i, LONGINT offset, bool shadow) {
@@ -141,7 +159,7 @@ void draw_line(BYTE i, LONGINT offset, bool shadow) {
   EGYENES_SZAMOL(i);
   if (!e.LETEZIK) return;  // end points too far away to hold on screen
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[e.R][e.G][e.B];
-  element_stroke(line_runs[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
+  element_stroke(caches.lines[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
 }
 
 void draw_circle(BYTE i, LONGINT offset, bool shadow) {
@@ -159,22 +177,6 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
     if (ring == 255) break;  // kept: the ring counter is a byte
   }
 }
-
-// One stroke of a parabola's polyline, between two samples in screen integers.
-struct polyline_stroke {
-  LONGINT x1;
-  LONGINT y1;
-  LONGINT x2;
-  LONGINT y2;
-};
-
-// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
-// focus, parameter, angle and width.
-struct parabola_polyline {
-  bool valid = false;
-  std::uint64_t key[6] = {};
-  std::vector<polyline_stroke> strokes;
-};
 
 std::uint64_t key_of(REAL v) {
   // memcpy, not std::bit_cast: the WebAssembly build's standard library has no bit_cast yet
@@ -194,9 +196,8 @@ std::uint64_t key_of(REAL v) {
 // key, so they are kept while it stays bit for bit the same: the shadow and the element draw
 // the same strokes, and a figure at rest draws them every frame.
 const std::vector<polyline_stroke>& parabola_strokes(BYTE i) {
-  static parabola_polyline kept[4];
   const auto& q = PARABOLA[i];
-  parabola_polyline& line = kept[i];
+  parabola_polyline& line = caches.polylines[i];
   const std::uint64_t key[6] = {key_of(q.FX),
                                 key_of(q.FY),
                                 key_of(q.P),
@@ -297,10 +298,10 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
                                 q.VASTAGSAG,
                                 static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
                                     static_cast<std::uint64_t>(SPRITE01.HOEHE)};
-  kept_runs& kept = parabola_runs[i];
+  kept_runs& kept = caches.parabolas[i];
   if (!kept.holds(key))
     for (const polyline_stroke& s : strokes)
-      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), kept.runs);
+      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), caches.scratch, kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
 }
 
@@ -319,6 +320,10 @@ void FULLCLIPPEDCIRCLE(orla::VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT 
 void LINECLIPPEDBOLD(orla::VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2,
                      BYTE width, BYTE r, BYTE g, BYTE b) {
   bold_line(vw, x1, y1, x2, y2, width, colour_of(r, g, b));
+}
+
+void detail::reset_render_caches() {
+  caches = render_caches{};
 }
 
 void detail::draw_figure() {

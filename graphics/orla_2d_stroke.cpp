@@ -43,7 +43,7 @@ bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t
   return first <= last;
 }
 
-__extension__ typedef __int128 wide_int;
+using wide_int = orla::detail::int128;
 
 // The offset of stamp i on one axis as the stroke is defined: f := i/length is a REAL (the
 // quotient taken in extended precision, stored as a double), and only the product delta * f is
@@ -107,18 +107,10 @@ class stamp_offset {
 // every row of the disc is one run about the centre column.
 void disc_half_widths(std::int64_t radius, std::int64_t* half_width) {
   std::fill_n(half_width, radius + 1, std::int64_t{0});
-  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
-  while (-y >= x) {
+  midpoint_circle(radius, [&](std::int64_t x, std::int64_t y) {
     half_width[-y] = std::max(half_width[-y], x);
     half_width[x] = std::max(half_width[x], -y);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
+  });
 }
 
 // round(sqrt(dx^2 + dy^2)) for any pair of 32-bit end points. The square root of an integer
@@ -132,20 +124,15 @@ std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
     return static_cast<std::int64_t>(std::nearbyint(length));
   }
   const auto n = static_cast<std::int64_t>(sum);
-  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
-  while (root * root > n) --root;
-  while ((root + 1) * (root + 1) <= n) ++root;
+  const std::int64_t root = floor_sqrt(n);
   // sqrt(n) >= root + 1/2 exactly when n > root^2 + root
   return n > root * root + root ? root + 1 : root;
 }
 
 }  // namespace
 
-// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
-// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
-// method stamps them, each run cut to the box.
-void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, BYTE width,
-                 const pixel_box& box, std::vector<stroke_run>& runs) {
+void stroke_runs(coord x1, coord y1, coord x2, coord y2, BYTE width, const pixel_box& box,
+                 stroke_scratch& scratch, std::vector<stroke_run>& runs) {
   const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
   if (radius < 0) return;  // width 0: discs of a negative radius draw nothing
   // every stamp centre lies in the box of the two ends: a box that misses the given box by
@@ -167,11 +154,10 @@ void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t
   // (|dx|, |dy| <= length) and every row of a disc holds its centre column, so on each row the
   // stamps that reach it form one run of centres whose runs join: the row's part of the union
   // of the discs is the single run from the leftmost to the rightmost disc edge on it.
-  static std::int64_t half_width[256];
-  static std::int64_t half_width_radius = -1;
-  if (half_width_radius != radius) {
-    disc_half_widths(radius, half_width);
-    half_width_radius = radius;
+  const std::int64_t* const half_width = scratch.half_width;
+  if (scratch.half_width_radius != radius) {
+    disc_half_widths(radius, scratch.half_width);
+    scratch.half_width_radius = radius;
   }
   // every centre lies in the box of the two ends
   const std::int64_t top = std::max(std::min(y1, y2) - radius, box.top);
@@ -183,7 +169,8 @@ void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t
   // can reach the rows top..bottom are kept, from top - radius on.
   const std::int64_t centre_base = top - radius;
   const auto centre_rows = static_cast<std::size_t>(bottom - top + 1 + 2 * radius);
-  static std::vector<std::int64_t> run_left, run_right;
+  std::vector<std::int64_t>& run_left = scratch.run_left;
+  std::vector<std::int64_t>& run_right = scratch.run_right;
   if (run_left.size() < centre_rows) {
     run_left.resize(centre_rows);
     run_right.resize(centre_rows);
@@ -227,9 +214,7 @@ void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t
   }
 }
 
-// Fills the runs moved by offset on both axes, cut to the window.
-void fill_runs(VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, std::int64_t offset,
-               WORD colour) {
+void fill_runs(VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, coord offset, WORD colour) {
   for (const stroke_run& run : runs)
     clipped_span(vw, run.left + offset, run.right + offset, run.row + offset, colour);
 }

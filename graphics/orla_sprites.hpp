@@ -150,14 +150,10 @@ bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t
 // The rules work on red shifted down to 0..31, and on green and blue where they lie in the
 // pixel (green as 0..63 times 32): the sums of two green fields still fit in 16 bits, so green
 // and blue need no shifts at all. Every step stays exact integer arithmetic per channel.
-constexpr WORD red_of(WORD p) {
-  return static_cast<WORD>(p >> 11);
-}
+using orla::detail::blue_of;
+using orla::detail::red_of;
 constexpr WORD green_field(WORD p) {
   return static_cast<WORD>(p & 0x07E0);
-}
-constexpr WORD blue_of(WORD p) {
-  return static_cast<WORD>(p & 0x001F);
 }
 constexpr WORD join(WORD r, WORD g_field, WORD b) {
   return static_cast<WORD>((r << 11) | g_field | b);

@@ -190,7 +190,7 @@ struct point {
   std::int64_t x = 0, y = 0;
 };
 
-__extension__ using wide_int = __int128;
+using wide_int = orla::detail::int128;
 
 // The 4-connected line from one point to another, both ends included: every diagonal step is
 // made of a step along the major axis and one along the other, and the corner between them is a

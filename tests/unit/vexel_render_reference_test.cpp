@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "image_compare.hpp"
 #include "orla_2d.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
@@ -207,20 +207,7 @@ struct window {
   window& operator=(const window&) = delete;
 };
 
-// Empty when both hold the same pixels; otherwise how many differ and where the first one is.
-std::string difference(const VIRTUALWINDOW& a, const VIRTUALWINDOW& b) {
-  long count = 0, first = -1;
-  for (long i = 0; i < long{a.BREITE} * a.HOEHE; ++i)
-    if (a.DATA[i] != b.DATA[i]) {
-      if (first < 0) first = i;
-      ++count;
-    }
-  if (count == 0) return {};
-  std::ostringstream text;
-  text << count << " pixels differ, the first at (" << first % a.BREITE << ", " << first / a.BREITE
-       << "): " << a.DATA[first] << " against " << b.DATA[first];
-  return text.str();
-}
+using image_test::difference;
 
 // The scene layer of the program, and the scene set up for the figure's computation alone.
 class VexelReference : public testing::Test {
