@@ -11,13 +11,6 @@
 
 namespace vexel {
 
-using orla::BOOLEAN;
-using orla::BYTE;
-using orla::LONGINT;
-using orla::REAL;
-using orla::WORD;
-using orla::detail::checked_array;
-
 // =============================================================================================
 // Scene model (vexel_scene.cpp): five tables of elements with fixed roles (vertices 1..3 are
 // free, everything else is derived from them every frame).

@@ -10,14 +10,17 @@
 
 #include "orla_types.hpp"
 
-namespace vexel::detail {
+namespace vexel {
 
+// The basic types, for the interface (vexel.hpp) and the helpers alike.
 using orla::BOOLEAN;
 using orla::BYTE;
 using orla::LONGINT;
 using orla::REAL;
 using orla::WORD;
 using orla::detail::checked_array;
+
+namespace detail {
 
 // =============================================================================================
 // Scene model (vexel_scene.cpp).
@@ -232,4 +235,5 @@ struct language_choice {
 language_choice choose_language(const std::vector<std::string>& arguments,
                                 const std::function<const char*(const char*)>& getenv);
 
-}  // namespace vexel::detail
+}  // namespace detail
+}  // namespace vexel

@@ -160,17 +160,7 @@ void midpoint_circle_steps(coord radius, coord from, coord to, Visit visit) {
   coord y = -y_at_step(radius, from);
   const wide d_wide = 2 * static_cast<wide>(x + 1) * (x + 1) + pair_square(-y) -
                       2 * static_cast<wide>(radius) * radius;
-  coord d = static_cast<coord>(d_wide);
-  while (-y >= x && x <= to) {
-    visit(x, y);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
+  midpoint_circle_from(x, y, static_cast<coord>(d_wide), to, visit);
 }
 
 // A closed range of steps; empty when first > last.

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "orla.hpp"
@@ -83,11 +84,12 @@ inline void span(VIRTUALWINDOW& vw, coord xa, coord xb, coord y, WORD colour) {
 // and y from -radius towards 0, while -y >= x. Every circle and disc of the library and the
 // program is laid by these steps.
 template <typename Visit>
-void midpoint_circle(coord radius, Visit visit) {
-  coord x = 0;
-  coord y = -radius;
-  coord d = 3 - 2 * radius;
-  while (-y >= x) {
+void midpoint_circle(coord radius, Visit visit);
+
+// The same iteration from the state (x, y, d) of a step, up to step `last`.
+template <typename Visit>
+void midpoint_circle_from(coord x, coord y, coord d, coord last, Visit visit) {
+  while (-y >= x && x <= last) {
     visit(x, y);
     if (d >= 0) {
       ++y;
@@ -97,6 +99,11 @@ void midpoint_circle(coord radius, Visit visit) {
     }
     ++x;
   }
+}
+
+template <typename Visit>
+void midpoint_circle(coord radius, Visit visit) {
+  midpoint_circle_from(0, -radius, 3 - 2 * radius, std::numeric_limits<coord>::max(), visit);
 }
 
 // The largest n >= 0 with n^2 <= v (v >= 0).

@@ -181,6 +181,25 @@ constexpr WORD limit(int d, int max) {
   return static_cast<WORD>(std::clamp(d, 0, max));
 }
 
+// Signed channel deltas as the rules use them: the non-negative part and the magnitude of the
+// negative part of each, limited to the channel's range (green where it lies in the pixel).
+struct channel_deltas {
+  WORD r_pos = 0, g_pos = 0, b_pos = 0;
+  WORD r_neg = 0, g_neg = 0, b_neg = 0;
+  bool none() const { return (r_pos | g_pos | b_pos | r_neg | g_neg | b_neg) == 0; }
+};
+
+constexpr channel_deltas split_deltas(int dr, int dg, int db) {
+  channel_deltas d;
+  d.r_pos = limit(dr, 31);
+  d.g_pos = static_cast<WORD>(limit(dg, 63) << 5);
+  d.b_pos = limit(db, 31);
+  d.r_neg = limit(-dr, 31);
+  d.g_neg = static_cast<WORD>(limit(-dg, 63) << 5);
+  d.b_neg = limit(-db, 31);
+  return d;
+}
+
 // The pixel loops are built twice: for AVX2 and for the x86-64 baseline. The widest build the
 // processor runs is taken at start; tests select each in turn to hold both to the same rules.
 enum class loop_build { widest, baseline };
