@@ -73,16 +73,14 @@ bool handle_in_use(WORD h) {
   return h >= 1 && h <= MAXFILES && VFILE[h] != 0;
 }
 
-std::uint32_t le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
+using orla::detail::read_le16;
+using orla::detail::read_le32;
 
 ENTRYTYPE decode_entry(const unsigned char* p) {
   ENTRYTYPE e;
-  e.CHECKSUM = static_cast<WORD>(p[0] | p[1] << 8);
-  e.SIZE = static_cast<LONGINT>(le32(p + 2));
-  e.BYTES = static_cast<LONGINT>(le32(p + 6));
+  e.CHECKSUM = read_le16(p);
+  e.SIZE = static_cast<LONGINT>(read_le32(p + 2));
+  e.BYTES = static_cast<LONGINT>(read_le32(p + 6));
   return e;
 }
 
@@ -109,8 +107,8 @@ BYTE examine_archive(BIGFILE& slot) {
   unsigned char tail[6];
   if (!read_at(slot.FILEVAR, s - detail::trailer_length, tail, 6)) return BIG_INTERNAL;
   DUMMY = 6;
-  slot.ENTRIES = static_cast<WORD>(tail[0] | tail[1] << 8);
-  LONGDUMMY = static_cast<LONGINT>(le32(tail + 2));
+  slot.ENTRIES = read_le16(tail);
+  LONGDUMMY = static_cast<LONGINT>(read_le32(tail + 2));
   const std::int64_t header = s - static_cast<std::int64_t>(LONGDUMMY) - 1;
   const std::int64_t directory_bytes = std::int64_t{detail::entry_length} * slot.ENTRIES;
   if (header < 0 || header + directory_bytes > s - detail::trailer_length) return BIG_NOTABIGFILE;

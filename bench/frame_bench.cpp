@@ -15,7 +15,6 @@
 
 #include "orla.hpp"
 #include "orla_2d.hpp"
-#include "orla_sprite_files.hpp"
 #include "orla_sprites.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
@@ -26,9 +25,7 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 
-constexpr LONGINT scene_rows = 458;
-constexpr std::size_t frame_bytes = 800 * 600 * 2, layer_bytes = 800 * 458 * 2;
-constexpr int first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
+constexpr std::size_t frame_bytes = WIDTH * HEIGHT * 2, layer_bytes = WIDTH * scene_rows * 2;
 // frames of one triangle before the other takes its turn
 constexpr int block_frames = 100;
 

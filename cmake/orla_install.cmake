@@ -18,7 +18,7 @@ set(ORLA_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/orla)
 # path is the folder above it (#include <orla/orla.hpp>)
 set(ORLA_PUBLIC_HEADERS
     graphics/orla.hpp graphics/orla_2d.hpp graphics/orla_errors.hpp graphics/orla_extra.hpp
-    graphics/orla_files.hpp graphics/orla_sprite_files.hpp graphics/orla_sprites.hpp
+    graphics/orla_files.hpp graphics/orla_sprites.hpp
     graphics/orla_text.hpp graphics/orla_types.hpp graphics/orla_win32.hpp
     archive/bigfile2.hpp
     # the Win32 subset and the presenter the units are written against, and the controls of the

@@ -7,9 +7,6 @@ namespace vexel {
 
 namespace {
 
-constexpr BYTE first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
-constexpr BYTE first_animation_button = 12, slider = 16;
-
 // Lays a translucent highlight: the frame under the rectangle is lowered by the levels, then
 // the colour of the 2 x 2 window is added.
 void tint(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width, LONGINT height,
@@ -29,7 +26,7 @@ void tint_button(const orla::VIRTUALWINDOW& colour, BYTE n, BYTE lr, BYTE lg, BY
 
 // A bar of the slider that shows the speed, from the bottom edge up.
 void speed_bar(const orla::VIRTUALWINDOW& colour, BYTE lr, BYTE lg, BYTE lb) {
-  const auto& b = GOMB[slider];
+  const auto& b = GOMB[slider_button];
   tint(colour, b.x1, b.y2 - SEBESSEG - 2, b.x2 - b.x1, SEBESSEG + 2, lr, lg, lb);
 }
 
@@ -37,10 +34,10 @@ void speed_bar(const orla::VIRTUALWINDOW& colour, BYTE lr, BYTE lg, BYTE lb) {
 
 void GOMBKIRAK(BYTE n) {
   const auto& b = GOMB[n];
-  const bool animation_control = n >= first_animation_button && n <= slider;
+  const bool animation_control = n >= stop_button && n <= slider_button;
 
   if (GOMBONVAN(n) && !(animation_control && SARGAMENU != pedal_chapter)) {
-    if (n != slider) {
+    if (n != slider_button) {
       tint_button(KEK, n, 5, 10, 5);
     } else {
       const LONGINT y = orla_win32::M_Y;
@@ -50,20 +47,20 @@ void GOMBKIRAK(BYTE n) {
 
   if (GOMBKATTINT(n) && n >= first_chapter && n <= last_chapter) SARGAMENU = n;
 
-  if (SARGAMENU == n || (n == slider && SARGAMENU == pedal_chapter)) {
-    if (n != slider)
+  if (SARGAMENU == n || (n == slider_button && SARGAMENU == pedal_chapter)) {
+    if (n != slider_button)
       tint_button(SARGA, n, 18, 36, 18);
-    else if (GOMBONVAN(slider))
+    else if (GOMBONVAN(slider_button))
       speed_bar(SARGA, 15, 30, 15);
     else
       speed_bar(SARGA, 25, 50, 25);
   }
 
-  for (BYTE k = first_animation_button; k <= slider; ++k)
+  for (BYTE k = stop_button; k <= slider_button; ++k)
     GOMB[k].disabled = SARGAMENU == pedal_chapter ? 0 : 1;
 
   if (GOMB[n].disabled) {
-    if (n != slider)
+    if (n != slider_button)
       tint_button(SZURKE, n, 20, 40, 20);
     else
       speed_bar(SZURKE, 20, 40, 20);

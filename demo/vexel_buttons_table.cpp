@@ -1,4 +1,4 @@
-// vexel: the control panel's button rectangles, their hit tests and the left-button history.
+// vexel: the control panel's button rectangles and their hit tests.
 #include "orla_win32.hpp"
 #include "vexel.hpp"
 
@@ -24,7 +24,7 @@ constexpr detail::button_record button_rectangles[16] = {
 namespace detail {
 
 void set_button_rectangles() {
-  for (int n = 1; n <= 16; ++n) {
+  for (int n = 1; n <= last_button; ++n) {
     const button_record& r = button_rectangles[n - 1];
     GOMB[n].x1 = r.x1;
     GOMB[n].y1 = r.y1;
@@ -35,11 +35,6 @@ void set_button_rectangles() {
 
 }  // namespace detail
 
-void EGERALLAPOTOK() {
-  for (long k = 5; k >= 2; --k) M_LTOMB[k] = M_LTOMB[k - 1];
-  M_LTOMB[1] = orla_win32::M_L;
-}
-
 BOOLEAN GOMBONVAN(BYTE n) {
   const detail::button_record& b = GOMB[n];
   return b.x1 <= orla_win32::M_X && orla_win32::M_X <= b.x2 && b.y1 <= orla_win32::M_Y &&
@@ -47,7 +42,7 @@ BOOLEAN GOMBONVAN(BYTE n) {
 }
 
 BOOLEAN GOMBKATTINT(BYTE n) {
-  return (GOMBONVAN(n) && orla_win32::M_L && !M_LTOMB[2]) || detail::key_clicks(n);
+  return (GOMBONVAN(n) && detail::fresh_press()) || detail::key_clicks(n);
 }
 
 BOOLEAN PAROS(WORD value) {

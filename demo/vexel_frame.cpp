@@ -1,19 +1,11 @@
 // vexel: start-up, the frame loop with its frame composition, and the release at the end.
 #include "orla_2d.hpp"
-#include "orla_sprite_files.hpp"
 #include "orla_sprites.hpp"
 #include "orla_text.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
 
 namespace vexel {
-
-namespace {
-
-constexpr BYTE exit_button = 1, help_button = 11, last_button = 16;
-constexpr LONGINT scene_rows = 458;
-
-}  // namespace
 
 void detail::copy_backdrop_and_clear_layer() {
   orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
@@ -36,13 +28,6 @@ void detail::load_backdrop() {
   orla::KILL_VW(picture);
 }
 
-void KESLELTET(WORD ms) {
-  const orla::DWORD start = win32::GetTickCount();
-  // the unsigned difference stays right across the wrap of the counter
-  while (static_cast<orla::DWORD>(win32::GetTickCount() - start) < ms) {
-  }
-}
-
 void detail::init_program_state() {
   FILL_RGBTOCOLOR();
   VEXEL_SZOG = 0.0;
@@ -63,7 +48,6 @@ void detail::init_program_state() {
   MOZGAT = false;
   MELYIKMOZGAT = 0;
   detail::reset_keys();
-  detail::prepare_frame_layers = detail::copy_backdrop_and_clear_layer;
 
   const struct {
     orla::VIRTUALWINDOW* window;
@@ -96,17 +80,9 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
+  detail::copy_backdrop_and_clear_layer();
   PONTVILAGOSIT();
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
+  detail::draw_figure();
   PONTMOZGAT();
   orla_sprites::PUTHCSPRITE(RESULT, SPRITE01, 0, 0, 0);
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
@@ -132,7 +108,7 @@ void FRAME() {
       // a help picture of another size is laid from the corner, clipped
       orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, 0, 0);
     }
-    if ((orla_win32::M_L && !M_LTOMB[2]) || detail::key_leaves_help()) SUGOB = false;
+    if (detail::fresh_press() || detail::key_leaves_help()) SUGOB = false;
     SFIRST = false;
     if (!SUGOB) detail::load_backdrop();
   }
@@ -146,6 +122,7 @@ void FRAME() {
 void MEMORIA_FELSZABADITAS() {
   for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
     orla::KILL_VW(*window);
+  detail::reset_render_caches();
   orla::KILL_GRAPH();
   orla::CHECKMEMORY();
   orla_win32::TERMINATE();

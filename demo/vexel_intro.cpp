@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "orla_2d.hpp"
-#include "orla_sprite_files.hpp"
 #include "orla_sprites.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
@@ -18,6 +17,13 @@ constexpr double corner_x = 150.0, corner_y = 175.0;
 constexpr int fade_steps = 32;
 
 }  // namespace
+
+void KESLELTET(WORD ms) {
+  const orla::DWORD start = win32::GetTickCount();
+  // the unsigned difference stays right across the wrap of the counter
+  while (static_cast<orla::DWORD>(win32::GetTickCount() - start) < ms) {
+  }
+}
 
 void INTRO() {
   orla::KILL_VW(BACKGROUND);

@@ -11,13 +11,9 @@ namespace {
 
 using orla_win32::detail::key_press;
 
-constexpr BYTE exit_button = 1, help_button = 11;
-constexpr BYTE first_chapter = 2, last_chapter = 10, pedal_chapter = 9;
-constexpr BYTE stop_button = 12, start_button = 13, automatic_button = 14, pointer_button = 15;
 constexpr int speed_step = 5, top_speed = 85;
 // The limits of dragging: a vertex stays on the screen's columns and above the panel.
 constexpr REAL rightmost_x = 799.0, lowest_y = 455.0;
-constexpr LONGINT scene_rows = 458;
 
 // The button the key press of this pass stands for (0: none).
 BYTE clicked_button = 0;
@@ -121,7 +117,7 @@ void detail::take_frame_key() {
     }
     return;
   }
-  if (orla_win32::M_L && !M_LTOMB[2] && orla_win32::M_Y < scene_rows) selected_vertex = 0;
+  if (fresh_press() && orla_win32::M_Y < scene_rows) selected_vertex = 0;
   // one press per pass, so that presses that came together act one after the other
   while (orla_win32::detail::take_key_press(key))
     if (act(key)) return;

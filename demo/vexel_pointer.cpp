@@ -1,4 +1,5 @@
-// vexel: the pointer over the vertices: hover brightening and dragging.
+// vexel: the left-button history and the pointer over the vertices: hover brightening and
+// dragging.
 #include <cmath>
 
 #include "orla_win32.hpp"
@@ -10,17 +11,21 @@ namespace {
 
 // The scene layer ends at row 457; a dragged vertex stays above the panel.
 constexpr REAL lowest_vertex_y = 455.0;
-constexpr LONGINT scene_rows = 458;
 
 BYTE halfway_to(BYTE value, int maximum) {
   return static_cast<BYTE>(std::lrint(value + (maximum - value) * 0.5));
 }
 
-bool fresh_press() {
-  return orla_win32::M_L && !M_LTOMB[2];
+}  // namespace
+
+void EGERALLAPOTOK() {
+  for (long k = 5; k >= 2; --k) M_LTOMB[k] = M_LTOMB[k - 1];
+  M_LTOMB[1] = orla_win32::M_L;
 }
 
-}  // namespace
+bool detail::fresh_press() {
+  return orla_win32::M_L && !M_LTOMB[2];
+}
 
 BOOLEAN PONTONVAN(BYTE p) {
   PONT_SZAMOL(p);
@@ -43,7 +48,7 @@ void PONTVILAGOSIT() {
 void PONTMOZGAT() {
   if (!MOZGAT) {
     for (BYTE k = 1; k <= 3; ++k) {
-      if (PONTONVAN(k) && fresh_press() && PONT[k].LATSZIK) {
+      if (PONTONVAN(k) && detail::fresh_press() && PONT[k].LATSZIK) {
         MOZGAT = true;
         MELYIKMOZGAT = k;
         return;

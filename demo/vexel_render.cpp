@@ -21,21 +21,16 @@ void FILL_RGBTOCOLOR() {
 
 namespace {
 
+using orla_2d::detail::clipped_span;
+using orla_2d::detail::fill_runs;
+using orla_2d::detail::pixel_box;
+using orla_2d::detail::stroke_run;
+using orla_2d::detail::stroke_runs;
+
 WORD colour_of(BYTE r, BYTE g, BYTE b) {
   return orla::PACK(r, g, b);
 }
 const WORD shadow_colour = orla::PACK(shadow_r, shadow_g, shadow_b);
-
-// A clipped span in packed colour: the same pixels as a per-pixel clipped walk, clamped once.
-void clipped_span(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t x2, std::int64_t y,
-                  WORD colour) {
-  if (y < 0 || y > vw.HOEHEMINUS1) return;
-  if (x1 > x2) std::swap(x1, x2);
-  if (x2 < 0 || x1 > vw.BREITEMINUS1) return;
-  x1 = std::max<std::int64_t>(x1, 0);
-  x2 = std::min<std::int64_t>(x2, vw.BREITEMINUS1);
-  std::fill_n(vw.DATA + y * vw.BREITE + x1, x2 - x1 + 1, colour);
-}
 
 void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std::int64_t radius,
                   WORD colour) {
@@ -44,268 +39,16 @@ void clipped_disc(orla::VIRTUALWINDOW& vw, std::int64_t cx, std::int64_t cy, std
   if (cx + radius < 0 || cy + radius < 0 || cx - radius > vw.BREITEMINUS1 ||
       cy - radius > vw.HOEHEMINUS1)
     return;
-  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
-  while (-y >= x) {
+  orla_2d::detail::midpoint_circle(radius, [&](std::int64_t x, std::int64_t y) {
     clipped_span(vw, cx - x, cx + x, cy + y, colour);
     clipped_span(vw, cx - x, cx + x, cy - y, colour);
     clipped_span(vw, cx + y, cx - y, cy + x, colour);
     clipped_span(vw, cx + y, cx - y, cy - x, colour);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
+  });
 }
-
-// A rectangle of pixel positions, both edges included.
-struct pixel_box {
-  std::int64_t left;
-  std::int64_t top;
-  std::int64_t right;
-  std::int64_t bottom;
-};
 
 pixel_box box_of(const orla::VIRTUALWINDOW& vw) {
   return {0, 0, vw.BREITEMINUS1, vw.HOEHEMINUS1};
-}
-
-// One row's run of a thick stroke, its columns not yet cut to a window.
-struct stroke_run {
-  std::int64_t row;
-  std::int64_t left;
-  std::int64_t right;
-};
-
-// The range of stamp indices i in 1..L whose disc centre can lie in the box grown by the disc
-// radius (plus one pixel for the rounding of the centre). The centres move monotonically along
-// the stroke, so this range holds every disc that can touch the box.
-bool stamp_range(std::int64_t x1, std::int64_t y1, std::int64_t dx, std::int64_t dy,
-                 std::int64_t length, std::int64_t grow, const pixel_box& box, std::int64_t& first,
-                 std::int64_t& last) {
-  // in double: the range is widened by a stamp on either side, far more than its rounding
-  double lo = 0.0, hi = static_cast<double>(length);
-  auto clip = [&](double start, double delta, double min, double max) {
-    // start + delta * i / length within [min, max]
-    if (delta == 0) {
-      if (start < min || start > max) hi = -1.0;
-      return;
-    }
-    double a = (min - start) * static_cast<double>(length) / delta;
-    double b = (max - start) * static_cast<double>(length) / delta;
-    if (a > b) std::swap(a, b);
-    lo = std::max(lo, a);
-    hi = std::min(hi, b);
-  };
-  const double g = static_cast<double>(grow + 1);
-  clip(static_cast<double>(x1), static_cast<double>(dx), static_cast<double>(box.left) - g,
-       static_cast<double>(box.right) + g);
-  clip(static_cast<double>(y1), static_cast<double>(dy), static_cast<double>(box.top) - g,
-       static_cast<double>(box.bottom) + g);
-  if (hi < 0.0 || lo > hi + 2.0) return false;
-  // lo and hi lie within [0, length] here, where truncation rounds down
-  first = std::max<std::int64_t>(1, static_cast<std::int64_t>(lo) - 1);
-  last = std::min<std::int64_t>(length, static_cast<std::int64_t>(hi) + 2);
-  return first <= last;
-}
-
-__extension__ typedef __int128 wide_int;
-
-// The offset of stamp i on one axis as the stroke is defined: f := i/length is a REAL (the
-// quotient taken in extended precision, stored as a double), and only the product delta * f is
-// taken in extended precision before it is rounded, half to even. An exact half of delta * i /
-// length therefore falls to the side the stored f puts it: round(5 * double(0.1)) = 1.
-std::int64_t stamp_offset_of(std::int64_t delta, std::int64_t length, std::int64_t i) {
-  const auto f = static_cast<REAL>(static_cast<long double>(i) / static_cast<long double>(length));
-  // rint rounds as nearbyint in the default rounding mode, inline
-  return static_cast<std::int64_t>(std::rint(static_cast<long double>(delta) * f));
-}
-
-// The offsets round(delta * f) of the stamps along one axis, step by step: exact integer
-// arithmetic for delta * i / length, except near a tie, where the REAL f decides (above).
-class stamp_offset {
- public:
-  stamp_offset(std::int64_t delta, std::int64_t length, std::int64_t i)
-      : delta_(delta), length_(length), step_(delta < 0 ? -delta : delta), i_(i) {
-    std::int64_t narrow = 0;
-    if (i == 1) {
-      // step_ <= length: no division for the first stamp
-      whole_ = step_ == length ? 1 : 0;
-      rest_ = step_ == length ? 0 : step_;
-    } else if (!__builtin_mul_overflow(step_, i, &narrow)) {
-      whole_ = narrow / length;
-      rest_ = narrow % length;
-    } else {
-      const auto product = static_cast<wide_int>(step_) * i;
-      whole_ = static_cast<std::int64_t>(product / length);
-      rest_ = static_cast<std::int64_t>(product % length);
-    }
-  }
-  std::int64_t value() const {
-    // 2 * rest - length against the length: which side of the half the fraction lies
-    const std::int64_t side = 2 * rest_ - length_;
-    if (side >= -tie_band_ && side <= tie_band_) [[unlikely]]
-      return stamp_offset_of(delta_, length_, i_);
-    const std::int64_t rounded = whole_ + (side > 0);
-    return (rounded ^ sign_) - sign_;
-  }
-  void next() {
-    ++i_;
-    rest_ += step_;  // step_ <= length_: at most one carry
-    const bool carry = rest_ >= length_;
-    rest_ -= carry ? length_ : 0;
-    whole_ += carry;
-  }
-
- private:
-  std::int64_t delta_, length_, step_, i_, whole_ = 0, rest_ = 0;
-  // all ones for a negative delta: the rounded magnitude is negated
-  std::int64_t sign_ = delta_ < 0 ? -1 : 0;
-  // The stored f is i/length within 2^-53 of it (and the extended steps add 2^-63), so delta
-  // * f lies within |delta| * 2^-52 of delta * i / length; the fraction lies |side| / (2 *
-  // length) from the half. Beyond this band the exact side is the side of delta * f too; at
-  // |side| = 0 (a true tie) and within the band the REAL f decides.
-  std::int64_t tie_band_ =
-      static_cast<std::int64_t>((static_cast<wide_int>(length_) * step_) >> 51);
-};
-
-// Half-widths of the disc of a radius per row offset 0..radius, as the midpoint spans lay it:
-// every row of the disc is one run about the centre column.
-void disc_half_widths(std::int64_t radius, std::int64_t* half_width) {
-  std::fill_n(half_width, radius + 1, std::int64_t{0});
-  std::int64_t x = 0, y = -radius, d = 3 + 2 * y;
-  while (-y >= x) {
-    half_width[-y] = std::max(half_width[-y], x);
-    half_width[x] = std::max(half_width[x], -y);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
-}
-
-// round(sqrt(dx^2 + dy^2)) for any pair of 32-bit end points. The square root of an integer
-// never lies on a half, so below 2^62 the integer square root decides exactly; above, the sum
-// itself no longer fits and extended precision takes over.
-std::int64_t rounded_length(std::int64_t dx, std::int64_t dy) {
-  const auto sum = static_cast<wide_int>(dx) * dx + static_cast<wide_int>(dy) * dy;
-  if (sum >= (static_cast<wide_int>(1) << 62)) {
-    const long double length =
-        std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
-    return static_cast<std::int64_t>(std::nearbyint(length));
-  }
-  const auto n = static_cast<std::int64_t>(sum);
-  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
-  while (root * root > n) --root;
-  while ((root + 1) * (root + 1) <= n) ++root;
-  // sqrt(n) >= root + 1/2 exactly when n > root^2 + root
-  return n > root * root + root ? root + 1 : root;
-}
-
-// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
-// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
-// method stamps them, each run cut to the box.
-void stroke_runs(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, BYTE width,
-                 const pixel_box& box, std::vector<stroke_run>& runs) {
-  const std::int64_t radius = static_cast<std::int64_t>(width) - 1;
-  if (radius < 0) return;  // width 0: discs of a negative radius draw nothing
-  // every stamp centre lies in the box of the two ends: a box that misses the given box by
-  // more than the radius leaves nothing to draw
-  if (std::max(x1, x2) + radius < box.left || std::max(y1, y2) + radius < box.top ||
-      std::min(x1, x2) - radius > box.right || std::min(y1, y2) - radius > box.bottom)
-    return;
-  const std::int64_t dx = x2 - x1, dy = y2 - y1;
-  // changed: the length without the 32-bit overflow of the squares of far end points, and only
-  // the stamps that can touch the window are made; the pixels drawn are the same
-  const std::int64_t length = rounded_length(dx, dy);
-  if (length <= 0) return;
-  std::int64_t first = 1, last = length;
-  const bool ends_inside = std::min(x1, x2) >= box.left && std::max(x1, x2) <= box.right &&
-                           std::min(y1, y2) >= box.top && std::max(y1, y2) <= box.bottom;
-  if (!ends_inside && !stamp_range(x1, y1, dx, dy, length, radius, box, first, last)) return;
-
-  // The stroke row by row. Successive stamp centres differ by at most one pixel on each axis
-  // (|dx|, |dy| <= length) and every row of a disc holds its centre column, so on each row the
-  // stamps that reach it form one run of centres whose runs join: the row's part of the union
-  // of the discs is the single run from the leftmost to the rightmost disc edge on it.
-  static std::int64_t half_width[256];
-  static std::int64_t half_width_radius = -1;
-  if (half_width_radius != radius) {
-    disc_half_widths(radius, half_width);
-    half_width_radius = radius;
-  }
-  // every centre lies in the box of the two ends
-  const std::int64_t top = std::max(std::min(y1, y2) - radius, box.top);
-  const std::int64_t bottom = std::min(std::max(y1, y2) + radius, box.bottom);
-  if (top > bottom) return;
-
-  // First the centre columns per centre row: the centres move monotonically, so the stamps of
-  // one centre row are one run, from its first centre column to its last. Centre rows that
-  // can reach the rows top..bottom are kept, from top - radius on.
-  const std::int64_t centre_base = top - radius;
-  const auto centre_rows = static_cast<std::size_t>(bottom - top + 1 + 2 * radius);
-  static std::vector<std::int64_t> run_left, run_right;
-  if (run_left.size() < centre_rows) {
-    run_left.resize(centre_rows);
-    run_right.resize(centre_rows);
-  }
-  // empty centre rows: far enough out that the half-widths cannot bring them back
-  constexpr std::int64_t none = std::int64_t{1} << 60;
-  std::fill_n(run_left.begin(), centre_rows, none);
-  std::fill_n(run_right.begin(), centre_rows, -none);
-  auto keep_run = [&](std::int64_t cy, std::int64_t cx_from, std::int64_t cx_to) {
-    const auto k = static_cast<std::uint64_t>(cy - centre_base);
-    if (k >= centre_rows) return;
-    run_left[k] = std::min({run_left[k], cx_from, cx_to});
-    run_right[k] = std::max({run_right[k], cx_from, cx_to});
-  };
-  stamp_offset ox(dx, length, first), oy(dy, length, first);
-  std::int64_t run_cy = y1 + oy.value(), run_from = x1 + ox.value(), run_to = run_from;
-  for (std::int64_t i = first + 1; i <= last; ++i) {
-    ox.next();
-    oy.next();
-    const std::int64_t cx = x1 + ox.value(), cy = y1 + oy.value();
-    if (cy != run_cy) {
-      keep_run(run_cy, run_from, run_to);
-      run_cy = cy;
-      run_from = cx;
-    }
-    run_to = cx;
-  }
-  keep_run(run_cy, run_from, run_to);
-
-  // Then every row from the centre rows within the radius of it.
-  for (std::int64_t row = top; row <= bottom; ++row) {
-    const std::int64_t k = row - centre_base;  // the centre row on this row; radius <= k
-    std::int64_t left = run_left[k] - half_width[0], right = run_right[k] + half_width[0];
-    for (std::int64_t o = 1; o <= radius; ++o) {
-      left = std::min({left, run_left[k - o] - half_width[o], run_left[k + o] - half_width[o]});
-      right = std::max({right, run_right[k - o] + half_width[o], run_right[k + o] + half_width[o]});
-    }
-    left = std::max(left, box.left);
-    right = std::min(right, box.right);
-    if (left <= right) runs.push_back({row, left, right});
-  }
-}
-
-// Fills the runs moved by offset on both axes, cut to the window.
-void fill_runs(orla::VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, std::int64_t offset,
-               WORD colour) {
-  for (const stroke_run& run : runs)
-    clipped_span(vw, run.left + offset, run.right + offset, run.row + offset, colour);
-}
-
-void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-               std::int64_t y2, BYTE width, WORD colour) {
-  static std::vector<stroke_run> runs;
-  runs.clear();
-  stroke_runs(x1, y1, x2, y2, width, box_of(vw), runs);
-  fill_runs(vw, runs, 0, colour);
 }
 
 // The runs of one element's thick strokes, kept with what they were made from: the end points
@@ -326,6 +69,41 @@ struct kept_runs {
   }
 };
 
+// One stroke of a parabola's polyline, between two samples in screen integers.
+struct polyline_stroke {
+  LONGINT x1;
+  LONGINT y1;
+  LONGINT x2;
+  LONGINT y2;
+};
+
+// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
+// focus, parameter, angle and width.
+struct parabola_polyline {
+  bool valid = false;
+  std::uint64_t key[6] = {};
+  std::vector<polyline_stroke> strokes;
+};
+
+// Everything the drawing keeps from one call to the next, in one place so that a run can start
+// afresh (detail::reset_render_caches): the stroke's working memory, the runs of the last thick
+// line of LINECLIPPEDBOLD, and per element the runs and the polyline of its last strokes.
+struct render_caches {
+  orla_2d::detail::stroke_scratch scratch;
+  std::vector<stroke_run> bold_line_runs;
+  kept_runs segments[51], lines[51], parabolas[4];
+  parabola_polyline polylines[4];
+};
+render_caches caches;
+
+void bold_line(orla::VIRTUALWINDOW& vw, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+               std::int64_t y2, BYTE width, WORD colour) {
+  std::vector<stroke_run>& runs = caches.bold_line_runs;
+  runs.clear();
+  stroke_runs(x1, y1, x2, y2, width, box_of(vw), caches.scratch, runs);
+  fill_runs(vw, runs, 0, colour);
+}
+
 // The scene layer grown by the shadow offset to the top and the left: runs made for it serve
 // the element (offset 0) and its shadow (moved by the offset) alike.
 pixel_box shared_box() {
@@ -344,11 +122,10 @@ void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT
   const std::uint64_t key[6] = {u(x1), u(y1),        u(x2),
                                 u(y2), width & 0xFF, u(SPRITE01.BREITE) << 32 | u(SPRITE01.HOEHE)};
   if (!kept.holds(key))
-    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), kept.runs);
+    stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), caches.scratch,
+                kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
 }
-
-kept_runs segment_runs[51], line_runs[51], parabola_runs[4];
 
 void draw_point(BYTE i, LONGINT offset, WORD colour) {
   auto& p = PONT[i];
@@ -373,7 +150,7 @@ void draw_segment(BYTE i, LONGINT offset, bool shadow) {
   SZAKASZ_SZAMOL(i);
   // kept: a segment that collapses to one pixel is still drawn by the call that found it out
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[s.R][s.G][s.B];
-  element_stroke(segment_runs[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
+  element_stroke(caches.segments[i], s.KX1, s.KY1, s.KX2, s.KY2, s.VASTAGSAG, offset, colour);
 }
 
 void draw_line(BYTE i, LONGINT offset, bool shadow) {
@@ -382,7 +159,7 @@ void draw_line(BYTE i, LONGINT offset, bool shadow) {
   EGYENES_SZAMOL(i);
   if (!e.LETEZIK) return;  // end points too far away to hold on screen
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[e.R][e.G][e.B];
-  element_stroke(line_runs[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
+  element_stroke(caches.lines[i], e.KX1, e.KY1, e.KX2, e.KY2, e.VASTAGSAG, offset, colour);
 }
 
 void draw_circle(BYTE i, LONGINT offset, bool shadow) {
@@ -400,22 +177,6 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
     if (ring == 255) break;  // kept: the ring counter is a byte
   }
 }
-
-// One stroke of a parabola's polyline, between two samples in screen integers.
-struct polyline_stroke {
-  LONGINT x1;
-  LONGINT y1;
-  LONGINT x2;
-  LONGINT y2;
-};
-
-// The strokes of a parabola's polyline that can reach the scene layer, as computed for its
-// focus, parameter, angle and width.
-struct parabola_polyline {
-  bool valid = false;
-  std::uint64_t key[6] = {};
-  std::vector<polyline_stroke> strokes;
-};
 
 std::uint64_t key_of(REAL v) {
   // memcpy, not std::bit_cast: the WebAssembly build's standard library has no bit_cast yet
@@ -435,9 +196,8 @@ std::uint64_t key_of(REAL v) {
 // key, so they are kept while it stays bit for bit the same: the shadow and the element draw
 // the same strokes, and a figure at rest draws them every frame.
 const std::vector<polyline_stroke>& parabola_strokes(BYTE i) {
-  static parabola_polyline kept[4];
   const auto& q = PARABOLA[i];
-  parabola_polyline& line = kept[i];
+  parabola_polyline& line = caches.polylines[i];
   const std::uint64_t key[6] = {key_of(q.FX),
                                 key_of(q.FY),
                                 key_of(q.P),
@@ -538,10 +298,10 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
                                 q.VASTAGSAG,
                                 static_cast<std::uint64_t>(SPRITE01.BREITE) << 32 |
                                     static_cast<std::uint64_t>(SPRITE01.HOEHE)};
-  kept_runs& kept = parabola_runs[i];
+  kept_runs& kept = caches.parabolas[i];
   if (!kept.holds(key))
     for (const polyline_stroke& s : strokes)
-      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), kept.runs);
+      stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), caches.scratch, kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
 }
 
@@ -560,6 +320,23 @@ void FULLCLIPPEDCIRCLE(orla::VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT 
 void LINECLIPPEDBOLD(orla::VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2,
                      BYTE width, BYTE r, BYTE g, BYTE b) {
   bold_line(vw, x1, y1, x2, y2, width, colour_of(r, g, b));
+}
+
+void detail::reset_render_caches() {
+  caches = render_caches{};
+}
+
+void detail::draw_figure() {
+  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
+  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
+  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
+  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
+  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
+  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
 }
 
 void PONTKIRAK(BYTE i) {

@@ -30,6 +30,32 @@ constexpr WORD PACK(WORD r, WORD g, WORD b) {
   return static_cast<WORD>((r << 11) + (g << 5) + b);
 }
 
+namespace detail {
+// The channels of a pixel: red 0..31, green 0..63, blue 0..31.
+constexpr WORD red_of(WORD p) {
+  return static_cast<WORD>(p >> 11);
+}
+constexpr WORD green_of(WORD p) {
+  return static_cast<WORD>((p >> 5) & 63);
+}
+constexpr WORD blue_of(WORD p) {
+  return static_cast<WORD>(p & 31);
+}
+// A channel widened to 8 bits, its high bits repeated below (31 -> 255, 63 -> 255).
+constexpr BYTE widen5(WORD c) {
+  return static_cast<BYTE>(c << 3 | c >> 2);
+}
+constexpr BYTE widen6(WORD c) {
+  return static_cast<BYTE>(c << 2 | c >> 4);
+}
+// Writes the pixel as three 8-bit channels, red first (as PNG and PPM files hold them).
+inline void to_rgb8(WORD p, BYTE* rgb) {
+  rgb[0] = widen5(red_of(p));
+  rgb[1] = widen6(green_of(p));
+  rgb[2] = widen5(blue_of(p));
+}
+}  // namespace detail
+
 // ---- screen globals --------------------------------------------------------------------------
 inline LONGINT DD_BREITE = 0;
 inline LONGINT DD_HOEHE = 0;

@@ -109,25 +109,6 @@ void walk_unclipped(VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2, LONGI
 // Circles up to this radius run every step; larger ones only the steps that can be seen.
 constexpr LONGINT small_circle = 512;
 
-// Runs the integer midpoint circle iteration: visit(x, y) once per step, x counting up from 0
-// and y from -radius towards 0, while -y >= x.
-template <typename Visit>
-void midpoint_circle(LONGINT radius, Visit visit) {
-  coord x = 0;
-  coord y = -coord{radius};
-  coord d = 3 - 2 * coord{radius};
-  while (-y >= x) {
-    visit(x, y);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
-}
-
 // ---- the midpoint circle started at any step ----------------------------------------------------
 //
 // With Y = -y, the loop keeps d = 2(x+1)^2 + Y^2 + (Y-1)^2 - 2R^2 and lowers Y exactly when
@@ -136,15 +117,7 @@ void midpoint_circle(LONGINT radius, Visit visit) {
 // x. So the state at any step, and the range of steps where one of the eight points lies in a
 // window, follow from integer square roots: a far circle costs what its visible arcs cost.
 
-__extension__ typedef __int128 wide;
-
-// The largest n >= 0 with n^2 <= v (v >= 0).
-coord floor_sqrt(wide v) {
-  auto n = static_cast<coord>(std::sqrt(static_cast<long double>(v)));
-  while (n > 0 && static_cast<wide>(n) * n > v) --n;
-  while (static_cast<wide>(n + 1) * (n + 1) <= v) ++n;
-  return n;
-}
+using wide = orla::detail::int128;
 
 // Y^2 + (Y-1)^2.
 wide pair_square(coord y) {
@@ -187,17 +160,7 @@ void midpoint_circle_steps(coord radius, coord from, coord to, Visit visit) {
   coord y = -y_at_step(radius, from);
   const wide d_wide = 2 * static_cast<wide>(x + 1) * (x + 1) + pair_square(-y) -
                       2 * static_cast<wide>(radius) * radius;
-  coord d = static_cast<coord>(d_wide);
-  while (-y >= x && x <= to) {
-    visit(x, y);
-    if (d >= 0) {
-      ++y;
-      d += 4 * (x + y) + 6;
-    } else {
-      d += 4 * x + 6;
-    }
-    ++x;
-  }
+  midpoint_circle_from(x, y, static_cast<coord>(d_wide), to, visit);
 }
 
 // A closed range of steps; empty when first > last.
@@ -246,6 +209,14 @@ inline void plot_pair(VIRTUALWINDOW& vw, coord cx, coord dx, coord row, WORD col
 }
 
 }  // namespace
+
+coord floor_sqrt(wide v) {
+  auto n = static_cast<coord>(std::sqrt(static_cast<long double>(v)));
+  while (n > 0 && static_cast<wide>(n) * n > v) --n;
+  while (static_cast<wide>(n + 1) * (n + 1) <= v) ++n;
+  return n;
+}
+
 }  // namespace detail
 
 using detail::coord;

@@ -5,6 +5,8 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <vector>
 
 #include "orla.hpp"
 
@@ -56,9 +58,9 @@ inline WORD* at_screen(WORD* buffer, coord x, coord y) {
 
 // The pixel brightened by unsigned deltas, each component limited to its maximum.
 inline WORD lighten(WORD pixel, unsigned dr, unsigned dg, unsigned db) {
-  const unsigned r = std::min(31u, (pixel >> 11) + dr);
-  const unsigned g = std::min(63u, ((pixel >> 5) & 63u) + dg);
-  const unsigned b = std::min(31u, (pixel & 31u) + db);
+  const unsigned r = std::min(31u, orla::detail::red_of(pixel) + dr);
+  const unsigned g = std::min(63u, orla::detail::green_of(pixel) + dg);
+  const unsigned b = std::min(31u, orla::detail::blue_of(pixel) + db);
   return static_cast<WORD>((r << 11) | (g << 5) | b);
 }
 
@@ -78,9 +80,49 @@ inline void span(VIRTUALWINDOW& vw, coord xa, coord xb, coord y, WORD colour) {
   std::fill_n(at(vw, xa, y), xb - xa + 1, colour);
 }
 
+// Runs the integer midpoint circle iteration: visit(x, y) once per step, x counting up from 0
+// and y from -radius towards 0, while -y >= x. Every circle and disc of the library and the
+// program is laid by these steps.
+template <typename Visit>
+void midpoint_circle(coord radius, Visit visit);
+
+// The same iteration from the state (x, y, d) of a step, up to step `last`.
+template <typename Visit>
+void midpoint_circle_from(coord x, coord y, coord d, coord last, Visit visit) {
+  while (-y >= x && x <= last) {
+    visit(x, y);
+    if (d >= 0) {
+      ++y;
+      d += 4 * (x + y) + 6;
+    } else {
+      d += 4 * x + 6;
+    }
+    ++x;
+  }
+}
+
+template <typename Visit>
+void midpoint_circle(coord radius, Visit visit) {
+  midpoint_circle_from(0, -radius, 3 - 2 * radius, std::numeric_limits<coord>::max(), visit);
+}
+
+// The largest n >= 0 with n^2 <= v (v >= 0).
+coord floor_sqrt(orla::detail::int128 v);
+
 // Writes one pixel when it lies inside the window.
 inline void plot_clipped(VIRTUALWINDOW& vw, coord x, coord y, WORD colour) {
   if (inside(vw, x, y)) *at(vw, x, y) = colour;
+}
+
+// Fills row y from x1 to x2 (either order, both ends drawn), cut to the window: the same pixels
+// as a per-pixel clipped walk, clamped once.
+inline void clipped_span(VIRTUALWINDOW& vw, coord x1, coord x2, coord y, WORD colour) {
+  if (y < 0 || y > vw.HOEHEMINUS1) return;
+  if (x1 > x2) std::swap(x1, x2);
+  if (x2 < 0 || x1 > vw.BREITEMINUS1) return;
+  x1 = std::max<coord>(x1, 0);
+  x2 = std::min<coord>(x2, vw.BREITEMINUS1);
+  std::fill_n(vw.DATA + y * vw.BREITE + x1, x2 - x1 + 1, colour);
 }
 
 }  // namespace detail
@@ -113,9 +155,9 @@ inline void GETPIXEL(const VIRTUALWINDOW& vw, LONGINT x, LONGINT y, BYTE& r, BYT
   const bool ok = detail::inside(vw, x, y);
   assert(ok && "GETPIXEL: pixel outside the window");
   const WORD p = ok ? *detail::at(vw, x, y) : WORD{0};
-  r = static_cast<BYTE>(p >> 11);
-  g = static_cast<BYTE>((p >> 5) & 63);
-  b = static_cast<BYTE>(p & 31);
+  r = static_cast<BYTE>(orla::detail::red_of(p));
+  g = static_cast<BYTE>(orla::detail::green_of(p));
+  b = static_cast<BYTE>(orla::detail::blue_of(p));
 }
 
 // Writes a colour at (x, y) if that pixel lies inside the window.
@@ -142,9 +184,9 @@ inline WORD GETPACKEDCLIPPEDPIXEL(const VIRTUALWINDOW& vw, LONGINT x, LONGINT y)
 inline void GETCLIPPEDPIXEL(const VIRTUALWINDOW& vw, LONGINT x, LONGINT y, BYTE& r, BYTE& g,
                             BYTE& b) {
   const WORD p = GETPACKEDCLIPPEDPIXEL(vw, x, y);
-  r = static_cast<BYTE>(p >> 11);
-  g = static_cast<BYTE>((p >> 5) & 63);
-  b = static_cast<BYTE>(p & 31);
+  r = static_cast<BYTE>(orla::detail::red_of(p));
+  g = static_cast<BYTE>(orla::detail::green_of(p));
+  b = static_cast<BYTE>(orla::detail::blue_of(p));
 }
 
 // ---- additive light -------------------------------------------------------------------------
@@ -167,7 +209,8 @@ inline void ALPHALIGHTCLIPPED(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD dr, 
 
 // As ALPHALIGHTCLIPPED with the three deltas taken from one packed colour.
 inline void ALPHALIGHTCLIPPEDPACKED(VIRTUALWINDOW& vw, LONGINT x, LONGINT y, WORD delta) {
-  ALPHALIGHTCLIPPED(vw, x, y, delta >> 11, (delta >> 5) & 63, delta & 31);
+  ALPHALIGHTCLIPPED(vw, x, y, orla::detail::red_of(delta), orla::detail::green_of(delta),
+                    orla::detail::blue_of(delta));
 }
 
 // Adds signed deltas to pixel (x, y) of a screen-sized raw buffer, each component limited to
@@ -177,9 +220,9 @@ inline void ALPHA(WORD* buffer, LONGINT x, LONGINT y, SHORTINT dr, SHORTINT dg, 
   assert(ok && "ALPHA: pixel outside the screen buffer");
   if (!ok) return;
   WORD* p = detail::at_screen(buffer, x, y);
-  const int r = std::clamp((*p >> 11) + dr, 0, 31);
-  const int g = std::clamp(((*p >> 5) & 63) + dg, 0, 63);
-  const int b = std::clamp((*p & 31) + db, 0, 31);
+  const int r = std::clamp(orla::detail::red_of(*p) + dr, 0, 31);
+  const int g = std::clamp(orla::detail::green_of(*p) + dg, 0, 63);
+  const int b = std::clamp(orla::detail::blue_of(*p) + db, 0, 31);
   *p = static_cast<WORD>((r << 11) | (g << 5) | b);
 }
 
@@ -224,5 +267,42 @@ void FULLCIRCLE(VIRTUALWINDOW& vw, LONGINT cx, LONGINT cy, LONGINT radius, WORD 
 // Circle outline sampled every step along x, clipped.
 void FINECIRCLE(VIRTUALWINDOW& vw, std::int16_t cx, std::int16_t cy, std::int16_t radius, WORD r,
                 WORD g, WORD b, REAL step);
+
+// ---- thick strokes (orla_2d_stroke.cpp) ----------------------------------------------------
+
+namespace detail {
+
+// A rectangle of pixel positions, both edges included.
+struct pixel_box {
+  coord left;
+  coord top;
+  coord right;
+  coord bottom;
+};
+
+// One row's run of a thick stroke, its columns not yet cut to a window.
+struct stroke_run {
+  coord row;
+  coord left;
+  coord right;
+};
+
+// The working memory of stroke_runs, kept by the caller from one stroke to the next so that a
+// stroke allocates nothing: the disc's half-widths for the last radius, the centres per row.
+struct stroke_scratch {
+  coord half_width[256] = {};
+  coord half_width_radius = -1;
+  std::vector<coord> run_left, run_right;
+};
+
+// Appends the runs of the thick stroke from (x1, y1) to (x2, y2) on the rows of the box: one
+// disc of radius width - 1 per pixel of length, without the start point, as the per-pixel
+// method stamps them, each run cut to the box.
+void stroke_runs(coord x1, coord y1, coord x2, coord y2, BYTE width, const pixel_box& box,
+                 stroke_scratch& scratch, std::vector<stroke_run>& runs);
+// Fills the runs moved by offset on both axes, cut to the window.
+void fill_runs(VIRTUALWINDOW& vw, const std::vector<stroke_run>& runs, coord offset, WORD colour);
+
+}  // namespace detail
 
 }  // namespace orla_2d

@@ -19,9 +19,7 @@ const std::string CR = "\r";
 
 // Reads the 4 trailer bytes as the little-endian value they were written as.
 LONGINT trailer_value(const unsigned char* p) {
-  return static_cast<LONGINT>(
-      static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+  return static_cast<LONGINT>(orla::detail::read_le32(p));
 }
 
 failure archive_failure(const std::string& archive, orla::BYTE code) {

@@ -1,11 +1,14 @@
-// orla_sprites: the sprite blits (copy, BRIGHT, MIXED, TRANS, ALPHA; clipped, keyed, GET) and the
-// whole-sprite transforms (brightness, fades, scaling, copy, 180-degree turn, rotate-and-scale).
+// orla_sprites: the sprite blits (copy, BRIGHT, MIXED, TRANS, ALPHA; clipped, keyed, GET), the
+// whole-sprite transforms (brightness, fades, scaling, copy, 180-degree turn, rotate-and-scale)
+// and the sprite files (the raw sprite file, 24-bit PCX import). Each section names its file.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "orla.hpp"
+#include "orla_files.hpp"
 #include "orla_types.hpp"
 
 namespace orla_sprites {
@@ -27,6 +30,8 @@ inline LONGINT LINEPOSITION[2 * detail::line_position_points];
 // Every routine below clips against both buffers, so no call reads or writes outside a window.
 // When the sprite and the target share memory, the result is as if the sprite (or the window
 // read by a GET routine) had been read completely before anything was written.
+
+// ==== blits (orla_sprites_blit.cpp) =============================================================
 
 // ---- plain copies -------------------------------------------------------------------------------
 // Copies the sprite into the target with its top-left pixel at (x, y).
@@ -90,6 +95,8 @@ void PUTALPHAHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGIN
 void PUTALPHACLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
                              LONGINT y, WORD key);
 
+// ==== whole-sprite transforms (orla_sprites_transform.cpp) =======================================
+
 // ---- brightness in place (the buffer as a flat run of SIZE / 2 pixels) --------------------------
 // C := clamp(C + d, 0, max) per channel.
 void ADJUSTSPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db);
@@ -125,7 +132,7 @@ void ROTATE_SCALE_SPRITE(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination
 void ROTATE_SCALE_SPRITEHC(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGINT x,
                            LONGINT y, LONGINT side, LONGINT spare, LONGINT angle, WORD key);
 
-// ---- helpers shared by the unit's source files --------------------------------------------------
+// ==== helpers shared by the blits and the transforms ============================================
 namespace detail {
 // The part of a window the routines may touch: whole rows that lie inside its SIZE bytes.
 struct pixel_rows {
@@ -143,14 +150,10 @@ bool runs_overlap(const WORD* a, std::size_t a_count, const WORD* b, std::size_t
 // The rules work on red shifted down to 0..31, and on green and blue where they lie in the
 // pixel (green as 0..63 times 32): the sums of two green fields still fit in 16 bits, so green
 // and blue need no shifts at all. Every step stays exact integer arithmetic per channel.
-constexpr WORD red_of(WORD p) {
-  return static_cast<WORD>(p >> 11);
-}
+using orla::detail::blue_of;
+using orla::detail::red_of;
 constexpr WORD green_field(WORD p) {
   return static_cast<WORD>(p & 0x07E0);
-}
-constexpr WORD blue_of(WORD p) {
-  return static_cast<WORD>(p & 0x001F);
 }
 constexpr WORD join(WORD r, WORD g_field, WORD b) {
   return static_cast<WORD>((r << 11) | g_field | b);
@@ -178,6 +181,25 @@ constexpr WORD limit(int d, int max) {
   return static_cast<WORD>(std::clamp(d, 0, max));
 }
 
+// Signed channel deltas as the rules use them: the non-negative part and the magnitude of the
+// negative part of each, limited to the channel's range (green where it lies in the pixel).
+struct channel_deltas {
+  WORD r_pos = 0, g_pos = 0, b_pos = 0;
+  WORD r_neg = 0, g_neg = 0, b_neg = 0;
+  bool none() const { return (r_pos | g_pos | b_pos | r_neg | g_neg | b_neg) == 0; }
+};
+
+constexpr channel_deltas split_deltas(int dr, int dg, int db) {
+  channel_deltas d;
+  d.r_pos = limit(dr, 31);
+  d.g_pos = static_cast<WORD>(limit(dg, 63) << 5);
+  d.b_pos = limit(db, 31);
+  d.r_neg = limit(-dr, 31);
+  d.g_neg = static_cast<WORD>(limit(-dg, 63) << 5);
+  d.b_neg = limit(-db, 31);
+  return d;
+}
+
 // The pixel loops are built twice: for AVX2 and for the x86-64 baseline. The widest build the
 // processor runs is taken at start; tests select each in turn to hold both to the same rules.
 enum class loop_build { widest, baseline };
@@ -203,6 +225,48 @@ void run_loop(Args... args) {
 #endif
   run_baseline<Loop>(args...);
 }
+}  // namespace detail
+
+// ==== sprite files: loading, saving, PCX import (orla_sprites_files.cpp) ========================
+
+// The block of the most recent sprite or PCX load (nil after a PCX load).
+inline void* MEMORY = nullptr;
+
+// Loads a sprite file from disk (archive empty) or from an archive member. Fatal on failure.
+void LOAD_SPRITE(const std::string& name, const std::string& archive, VIRTUALWINDOW& sprite);
+// Writes the sprite to a loose file, asking before an existing file is replaced.
+void SAVE_SPRITE(const std::string& name, VIRTUALWINDOW& sprite);
+// Imports a run-length encoded 24-bit PCX image from disk or from an archive. Fatal on failure.
+void LOAD_PCX(const std::string& name, const std::string& archive, VIRTUALWINDOW& sprite);
+
+namespace detail {
+
+using orla_files::detail::failure;
+using orla_files::detail::outcome;
+
+// Length of the PCX header in front of the image data.
+inline constexpr std::size_t pcx_header_length = 128;
+
+// Whether a sprite of the trailer's dimensions fits a block of the given size.
+bool sprite_fits(LONGINT block_bytes, LONGINT trailer);
+
+// The loads without the ending: on failure the record is left as it was and nothing stays
+// allocated; on success it holds the picture exactly as the public routine leaves it.
+outcome try_load_sprite(const std::string& name, const std::string& archive, VIRTUALWINDOW& sprite);
+outcome try_load_pcx(const std::string& name, const std::string& archive, VIRTUALWINDOW& sprite);
+
+// Checks and decodes a whole PCX file held in memory into a new picture; name is only used in
+// the messages.
+outcome decode_pcx(const BYTE* file, std::size_t size, const std::string& name,
+                   VIRTUALWINDOW& sprite);
+
+// Whether the record holds a buffer its dimensions describe, each dimension 1..65535.
+bool sprite_savable(const VIRTUALWINDOW& sprite);
+// Writes the sprite file (through a link, to its target) by a temporary file renamed into place
+// with the old file's permission bits, or in place when the folder takes no new file; false
+// when the file cannot be written (by the temporary file, an existing file is then untouched).
+bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite);
+
 }  // namespace detail
 
 }  // namespace orla_sprites

@@ -95,16 +95,11 @@ struct blit_area {
 
 // Channel parameters of a blend rule, already brought into the ranges the rule needs and, for
 // green, moved to the green field's place (see below).
-struct blend_params {
-  WORD dr_pos = 0, dg_pos = 0, db_pos = 0;  // non-negative part of a signed delta
-  WORD dr_neg = 0, dg_neg = 0, db_neg = 0;  // magnitude of its negative part
-};
-
 // The blend rules, one pixel at a time; written in 16-bit arithmetic so that the loops
 // around them vectorise.
 struct copy_rule {
   template <class Ops>
-  static WORD apply(WORD, WORD s, const blend_params&) {
+  static WORD apply(WORD, WORD s, const channel_deltas&) {
     return s;
   }
 };
@@ -116,17 +111,17 @@ struct bright_rule {
     return Ops::min(static_cast<WORD>(t + Ops::minus(s, pos) + neg), max);
   }
   template <class Ops>
-  static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return join(channel<Ops>(red_of(t), red_of(s), p.dr_pos, p.dr_neg, red_max),
-                channel<Ops>(green_field(t), green_field(s), p.dg_pos, p.dg_neg, green_field_max),
-                channel<Ops>(blue_of(t), blue_of(s), p.db_pos, p.db_neg, blue_max));
+  static WORD apply(WORD t, WORD s, const channel_deltas& p) {
+    return join(channel<Ops>(red_of(t), red_of(s), p.r_pos, p.r_neg, red_max),
+                channel<Ops>(green_field(t), green_field(s), p.g_pos, p.g_neg, green_field_max),
+                channel<Ops>(blue_of(t), blue_of(s), p.b_pos, p.b_neg, blue_max));
   }
 };
 
 // MIXED: the mean of both, rounded down (for green, the half bit below the field is dropped).
 struct mixed_rule {
   template <class Ops>
-  static WORD apply(WORD t, WORD s, const blend_params&) {
+  static WORD apply(WORD t, WORD s, const channel_deltas&) {
     return join(static_cast<WORD>((red_of(t) + red_of(s)) >> 1),
                 green_field(static_cast<WORD>((green_field(t) + green_field(s)) >> 1)),
                 static_cast<WORD>((blue_of(t) + blue_of(s)) >> 1));
@@ -140,17 +135,17 @@ struct trans_rule {
     return Ops::min(static_cast<WORD>(Ops::minus(t, d) + s), max);
   }
   template <class Ops>
-  static WORD apply(WORD t, WORD s, const blend_params& p) {
-    return join(channel<Ops>(red_of(t), red_of(s), p.dr_pos, red_max),
-                channel<Ops>(green_field(t), green_field(s), p.dg_pos, green_field_max),
-                channel<Ops>(blue_of(t), blue_of(s), p.db_pos, blue_max));
+  static WORD apply(WORD t, WORD s, const channel_deltas& p) {
+    return join(channel<Ops>(red_of(t), red_of(s), p.r_pos, red_max),
+                channel<Ops>(green_field(t), green_field(s), p.g_pos, green_field_max),
+                channel<Ops>(blue_of(t), blue_of(s), p.b_pos, blue_max));
   }
 };
 
 // ALPHA: saturating addition.
 struct alpha_rule {
   template <class Ops>
-  static WORD apply(WORD t, WORD s, const blend_params&) {
+  static WORD apply(WORD t, WORD s, const channel_deltas&) {
     return join(Ops::min(static_cast<WORD>(red_of(t) + red_of(s)), red_max),
                 Ops::min(static_cast<WORD>(green_field(t) + green_field(s)), green_field_max),
                 Ops::min(static_cast<WORD>(blue_of(t) + blue_of(s)), blue_max));
@@ -162,7 +157,7 @@ struct alpha_rule {
 // faster than testing runs of key pixels (the whole row is read either way).
 template <class Ops, class Rule, bool Keyed>
 [[gnu::always_inline]] inline void blend_row(WORD* __restrict t, const WORD* __restrict s,
-                                             std::ptrdiff_t n, const blend_params& p, WORD key) {
+                                             std::ptrdiff_t n, const channel_deltas& p, WORD key) {
   for (std::ptrdiff_t i = 0; i < n; ++i) {
     const WORD sp = s[i];
     const WORD tp = t[i];
@@ -175,7 +170,7 @@ template <class Ops, class Rule, bool Keyed>
 template <class Rule, bool Keyed>
 struct blend_loop {
   template <class Ops>
-  [[gnu::always_inline]] static void run(const blit_area* a, const blend_params* p, WORD key) {
+  [[gnu::always_inline]] static void run(const blit_area* a, const channel_deltas* p, WORD key) {
     for (std::ptrdiff_t j = 0; j < a->height; ++j)
       blend_row<Ops, Rule, Keyed>(a->dst + j * a->dst_stride, a->src + j * a->src_stride, a->width,
                                   *p, key);
@@ -183,11 +178,11 @@ struct blend_loop {
 };
 
 template <class Rule, bool Keyed>
-void blend_kernel(const blit_area& a, const blend_params& p, WORD key) {
+void blend_kernel(const blit_area& a, const channel_deltas& p, WORD key) {
   run_loop<blend_loop<Rule, Keyed>>(&a, &p, key);
 }
 
-using kernel = void (*)(const blit_area&, const blend_params&, WORD);
+using kernel = void (*)(const blit_area&, const channel_deltas&, WORD);
 
 const kernel copy_keyed_kernel = blend_kernel<copy_rule, true>;
 const kernel bright_kernel = blend_kernel<bright_rule, false>;
@@ -200,7 +195,7 @@ const kernel alpha_kernel = blend_kernel<alpha_rule, false>;
 const kernel alpha_keyed_kernel = blend_kernel<alpha_rule, true>;
 
 // Plain copies move whole rows; contiguous rows are one block.
-void copy_kernel(const blit_area& a, const blend_params&, WORD) {
+void copy_kernel(const blit_area& a, const channel_deltas&, WORD) {
   for (std::ptrdiff_t j = 0; j < a.height; ++j)
     std::memcpy(a.dst + j * a.dst_stride, a.src + j * a.src_stride,
                 static_cast<std::size_t>(a.width) * sizeof(WORD));
@@ -209,7 +204,7 @@ void copy_kernel(const blit_area& a, const blend_params&, WORD) {
 // Runs a kernel from the visible rectangle of src (at sx, sy) into dst (at dx, dy).
 void run(const pixel_rows& dst, std::int64_t dx, std::int64_t dy, const pixel_rows& src,
          std::int64_t sx, std::int64_t sy, std::int64_t w, std::int64_t h, kernel k,
-         const blend_params& p, WORD key) {
+         const channel_deltas& p, WORD key) {
   blit_area a;
   a.dst = dst.data + dy * dst.width + dx;
   a.dst_stride = dst.width;
@@ -240,7 +235,7 @@ void run(const pixel_rows& dst, std::int64_t dx, std::int64_t dy, const pixel_ro
 
 // The clipped put: the sprite's visible part into the target.
 void put(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y, kernel k,
-         const blend_params& p = {}, WORD key = 0) {
+         const channel_deltas& p = {}, WORD key = 0) {
   const pixel_rows t = rows_of(target);
   const pixel_rows s = rows_of(sprite);
   clip_rect r;
@@ -252,7 +247,7 @@ void put(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT 
 // past the target wrote into the following rows or past the buffer. They now clip like the
 // clipped routines: a fitting sprite gives the same pixels, and nothing lands outside.
 void put_unclipped(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
-                   kernel k, const blend_params& p = {}, WORD key = 0) {
+                   kernel k, const channel_deltas& p = {}, WORD key = 0) {
   put(target, sprite, x, y, k, p, key);
 }
 
@@ -273,24 +268,6 @@ void get_unclipped(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONGINT x
   get(window, sprite, x, y, k, key);
 }
 
-blend_params signed_params(SHORTINT dr, SHORTINT dg, SHORTINT db) {
-  blend_params p;
-  p.dr_pos = limit(dr, 31);
-  p.dg_pos = static_cast<WORD>(limit(dg, 63) << 5);
-  p.db_pos = limit(db, 31);
-  p.dr_neg = limit(-dr, 31);
-  p.dg_neg = static_cast<WORD>(limit(-dg, 63) << 5);
-  p.db_neg = limit(-db, 31);
-  return p;
-}
-
-blend_params unsigned_params(BYTE dr, BYTE dg, BYTE db) {
-  blend_params p;
-  p.dr_pos = limit(dr, 31);
-  p.dg_pos = static_cast<WORD>(limit(dg, 63) << 5);
-  p.db_pos = limit(db, 31);
-  return p;
-}
 
 }  // namespace
 }  // namespace detail
@@ -344,23 +321,23 @@ void GETCLIPPEDHCSPRITE(const VIRTUALWINDOW& window, VIRTUALWINDOW& sprite, LONG
 
 void PUTBRIGHTSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                      SHORTINT dr, SHORTINT dg, SHORTINT db) {
-  put_unclipped(target, sprite, x, y, detail::bright_kernel, detail::signed_params(dr, dg, db));
+  put_unclipped(target, sprite, x, y, detail::bright_kernel, detail::split_deltas(dr, dg, db));
 }
 
 void PUTBRIGHTCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
                             LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db) {
-  put(target, sprite, x, y, detail::bright_kernel, detail::signed_params(dr, dg, db));
+  put(target, sprite, x, y, detail::bright_kernel, detail::split_deltas(dr, dg, db));
 }
 
 void PUTBRIGHTHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                        SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key) {
   put_unclipped(target, sprite, x, y, detail::bright_keyed_kernel,
-                detail::signed_params(dr, dg, db), key);
+                detail::split_deltas(dr, dg, db), key);
 }
 
 void PUTBRIGHTCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
                               LONGINT y, SHORTINT dr, SHORTINT dg, SHORTINT db, WORD key) {
-  put(target, sprite, x, y, detail::bright_keyed_kernel, detail::signed_params(dr, dg, db), key);
+  put(target, sprite, x, y, detail::bright_keyed_kernel, detail::split_deltas(dr, dg, db), key);
 }
 
 // ---- MIXED --------------------------------------------------------------------------------------
@@ -388,23 +365,23 @@ void PUTMIXEDCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite,
 
 void PUTTRANSSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                     BYTE dr, BYTE dg, BYTE db) {
-  put_unclipped(target, sprite, x, y, detail::trans_kernel, detail::unsigned_params(dr, dg, db));
+  put_unclipped(target, sprite, x, y, detail::trans_kernel, detail::split_deltas(dr, dg, db));
 }
 
 void PUTTRANSCLIPPEDSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                            BYTE dr, BYTE dg, BYTE db) {
-  put(target, sprite, x, y, detail::trans_kernel, detail::unsigned_params(dr, dg, db));
+  put(target, sprite, x, y, detail::trans_kernel, detail::split_deltas(dr, dg, db));
 }
 
 void PUTTRANSHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x, LONGINT y,
                       BYTE dr, BYTE dg, BYTE db, WORD key) {
   put_unclipped(target, sprite, x, y, detail::trans_keyed_kernel,
-                detail::unsigned_params(dr, dg, db), key);
+                detail::split_deltas(dr, dg, db), key);
 }
 
 void PUTTRANSCLIPPEDHCSPRITE(VIRTUALWINDOW& target, const VIRTUALWINDOW& sprite, LONGINT x,
                              LONGINT y, BYTE dr, BYTE dg, BYTE db, WORD key) {
-  put(target, sprite, x, y, detail::trans_keyed_kernel, detail::unsigned_params(dr, dg, db), key);
+  put(target, sprite, x, y, detail::trans_keyed_kernel, detail::split_deltas(dr, dg, db), key);
 }
 
 // ---- ALPHA --------------------------------------------------------------------------------------

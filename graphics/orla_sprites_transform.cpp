@@ -18,22 +18,6 @@ namespace {
 // A signed delta per channel as its non-negative part and the magnitude of its negative part,
 // each held to the channel's range (a larger delta clamps every value the same way); green
 // in the green field's place.
-struct channel_deltas {
-  WORD r_pos = 0, g_pos = 0, b_pos = 0;
-  WORD r_neg = 0, g_neg = 0, b_neg = 0;
-  bool none() const { return (r_pos | g_pos | b_pos | r_neg | g_neg | b_neg) == 0; }
-};
-
-channel_deltas deltas(int dr, int dg, int db) {
-  channel_deltas d;
-  d.r_pos = limit(dr, 31);
-  d.g_pos = static_cast<WORD>(limit(dg, 63) << 5);
-  d.b_pos = limit(db, 31);
-  d.r_neg = limit(-dr, 31);
-  d.g_neg = static_cast<WORD>(limit(-dg, 63) << 5);
-  d.b_neg = limit(-db, 31);
-  return d;
-}
 
 // Which way the deltas go: all up, all down, or mixed. The demonstration's fades change all
 // three channels the same way, and one-sided clamps are half the work.
@@ -190,7 +174,7 @@ struct point {
   std::int64_t x = 0, y = 0;
 };
 
-__extension__ using wide_int = __int128;
+using wide_int = orla::detail::int128;
 
 // The 4-connected line from one point to another, both ends included: every diagonal step is
 // made of a step along the major axis and one along the other, and the corner between them is a
@@ -378,28 +362,28 @@ void rotate_scale(const VIRTUALWINDOW& source, VIRTUALWINDOW& destination, LONGI
 // ---- brightness ---------------------------------------------------------------------------------
 
 void ADJUSTSPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db) {
-  detail::adjust(sprite, detail::deltas(dr, dg, db), false, 0);
+  detail::adjust(sprite, detail::split_deltas(dr, dg, db), false, 0);
 }
 
 void ADJUSTSPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, SHORTINT dr, SHORTINT dg, SHORTINT db,
                               WORD key) {
-  detail::adjust(sprite, detail::deltas(dr, dg, db), true, key);
+  detail::adjust(sprite, detail::split_deltas(dr, dg, db), true, key);
 }
 
 void INCREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db) {
-  detail::adjust(sprite, detail::deltas(dr, dg, db), false, 0);
+  detail::adjust(sprite, detail::split_deltas(dr, dg, db), false, 0);
 }
 
 void INCREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key) {
-  detail::adjust(sprite, detail::deltas(dr, dg, db), true, key);
+  detail::adjust(sprite, detail::split_deltas(dr, dg, db), true, key);
 }
 
 void DECREASESPRITEBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db) {
-  detail::adjust(sprite, detail::deltas(-dr, -dg, -db), false, 0);
+  detail::adjust(sprite, detail::split_deltas(-dr, -dg, -db), false, 0);
 }
 
 void DECREASESPRITEHCBRIGHTNESS(VIRTUALWINDOW& sprite, BYTE dr, BYTE dg, BYTE db, WORD key) {
-  detail::adjust(sprite, detail::deltas(-dr, -dg, -db), true, key);
+  detail::adjust(sprite, detail::split_deltas(-dr, -dg, -db), true, key);
 }
 
 // ---- fades --------------------------------------------------------------------------------------

@@ -1,4 +1,5 @@
-// orla: the basic types shared by every unit, and the small checked table type.
+// orla: the basic types shared by every unit, the files' byte order, and the small checked table
+// type.
 #pragma once
 
 #include <cassert>
@@ -18,6 +19,18 @@ using SINGLE = float;
 using BOOLEAN = bool;
 
 namespace detail {
+
+// The 128-bit integer of the exact intermediate products (a GNU extension of g++ and clang).
+__extension__ using int128 = __int128;
+
+// The 16- and 32-bit values the files store little-endian, from their first byte.
+inline WORD read_le16(const unsigned char* p) {
+  return static_cast<WORD>(p[0] | p[1] << 8);
+}
+inline DWORD read_le32(const unsigned char* p) {
+  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 |
+         static_cast<DWORD>(p[2]) << 16 | static_cast<DWORD>(p[3]) << 24;
+}
 
 // Longest text the library's strings hold; longer results are cut here.
 inline constexpr std::size_t max_string_length = 255;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "orla.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 namespace {
 
@@ -95,11 +95,7 @@ int to_png(const std::string& in, const std::string& out) {
   const std::size_t pixels = std::size_t(sprite.BREITE) * std::size_t(sprite.HOEHE);
   std::vector<png_byte> rgb(3 * pixels);
   for (std::size_t i = 0; i < pixels; ++i) {
-    const unsigned v = sprite.DATA[i];
-    const unsigned r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-    rgb[3 * i] = static_cast<png_byte>(r << 3 | r >> 2);
-    rgb[3 * i + 1] = static_cast<png_byte>(g << 2 | g >> 4);
-    rgb[3 * i + 2] = static_cast<png_byte>(b << 3 | b >> 2);
+    orla::detail::to_rgb8(sprite.DATA[i], &rgb[3 * i]);
   }
   png_image image;
   std::memset(&image, 0, sizeof image);

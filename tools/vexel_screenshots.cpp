@@ -54,11 +54,7 @@ bool write_png(const std::vector<std::uint16_t>& frame, const fs::path& file) {
   if (frame.size() != static_cast<std::size_t>(frame_width) * frame_height) return false;
   std::vector<png_byte> rgb(3 * frame.size());
   for (std::size_t i = 0; i < frame.size(); ++i) {
-    const unsigned v = frame[i];
-    const unsigned r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-    rgb[3 * i] = static_cast<png_byte>(r << 3 | r >> 2);
-    rgb[3 * i + 1] = static_cast<png_byte>(g << 2 | g >> 4);
-    rgb[3 * i + 2] = static_cast<png_byte>(b << 3 | b >> 2);
+    orla::detail::to_rgb8(frame[i], &rgb[3 * i]);
   }
   png_image image;
   std::memset(&image, 0, sizeof image);

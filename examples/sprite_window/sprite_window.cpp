@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <orla/orla.hpp>
-#include <orla/orla_sprite_files.hpp>
 #include <orla/orla_sprites.hpp>
 #include <orla/orla_text.hpp>
 #include <orla/orla_win32.hpp>

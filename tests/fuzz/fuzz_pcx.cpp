@@ -1,6 +1,6 @@
 // Fuzz target: PCX import.
 #include "fuzz_file.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   orla::VIRTUALWINDOW vw;

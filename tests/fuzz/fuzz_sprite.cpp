@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "fuzz_file.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 namespace {
 

@@ -58,6 +58,8 @@ struct program_run {
 inline int run_program(const program_run& run) {
   headless::reset_window_system();
   headless::clear_message_boxes();
+  // nothing drawn by an earlier test or run is kept into this one
+  vexel::detail::reset_render_caches();
   orla_win32::M_X = orla_win32::M_Y = 0;
   orla_win32::M_L = orla_win32::M_R = false;
   std::uint64_t readings = 0;

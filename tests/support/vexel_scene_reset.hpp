@@ -1,4 +1,5 @@
-// Test support: puts the scene, the buttons and the animation back to their start-up state.
+// Test support: puts the scene, the buttons, the animation and the drawing's caches back to their
+// start-up state.
 #pragma once
 
 #include "orla_win32.hpp"
@@ -19,6 +20,7 @@ inline void reset_scene() {
   FILL_MT();
   detail::place_vertices_at_start();
   detail::set_button_rectangles();
+  detail::reset_render_caches();
   SARGAMENU = 2;
   VEXEL_SZOG = 0;
   PILSEB = 0;

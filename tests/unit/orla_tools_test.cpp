@@ -7,7 +7,7 @@
 
 #include "file_fixtures.hpp"
 #include "orla_files.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 using fixtures::bytes;
 

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "file_fixtures.hpp"
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 #include "vexel_harness.hpp"
 
 using namespace vexel_test;

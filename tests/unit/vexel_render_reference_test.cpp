@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "image_compare.hpp"
 #include "orla_2d.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
@@ -197,19 +197,6 @@ void figure_by_reference(VIRTUALWINDOW& vw) {
   }
 }
 
-void figure_by_the_program() {
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
-}
-
 // ---- comparison ---------------------------------------------------------------------------------
 
 struct window {
@@ -220,27 +207,12 @@ struct window {
   window& operator=(const window&) = delete;
 };
 
-// Empty when both hold the same pixels; otherwise how many differ and where the first one is.
-std::string difference(const VIRTUALWINDOW& a, const VIRTUALWINDOW& b) {
-  long count = 0, first = -1;
-  for (long i = 0; i < long{a.BREITE} * a.HOEHE; ++i)
-    if (a.DATA[i] != b.DATA[i]) {
-      if (first < 0) first = i;
-      ++count;
-    }
-  if (count == 0) return {};
-  std::ostringstream text;
-  text << count << " pixels differ, the first at (" << first % a.BREITE << ", " << first / a.BREITE
-       << "): " << a.DATA[first] << " against " << b.DATA[first];
-  return text.str();
-}
+using image_test::difference;
 
 // The scene layer of the program, and the scene set up for the figure's computation alone.
 class VexelReference : public testing::Test {
  protected:
   void SetUp() override {
-    saved_prepare = detail::prepare_frame_layers;
-    detail::prepare_frame_layers = nullptr;
     orla::INIT_VW(SPRITE01, 800, 458, true);
     FILL_RGBTOCOLOR();
     detail::clear_scene_flags();
@@ -255,7 +227,6 @@ class VexelReference : public testing::Test {
   }
   void TearDown() override {
     orla::KILL_VW(SPRITE01);
-    detail::prepare_frame_layers = saved_prepare;
     detail::place_vertices_at_start();
     SARGAMENU = 2;
   }
@@ -275,7 +246,7 @@ class VexelReference : public testing::Test {
       const auto circles = KOR;
       const auto parabolas = PARABOLA;
       orla::CLRPACKEDSPRITE(SPRITE01, 0);
-      figure_by_the_program();
+      detail::draw_figure();
       PONT = points, SZAKASZ = segments, EGYENES = lines, KOR = circles, PARABOLA = parabolas;
       orla::CLRPACKEDSPRITE(expected.vw, 0);
       figure_by_reference(expected.vw);
@@ -284,9 +255,6 @@ class VexelReference : public testing::Test {
           << by << ") (" << cx << ", " << cy << "), angle " << angle;
     }
   }
-
- private:
-  void (*saved_prepare)() = nullptr;
 };
 
 }  // namespace

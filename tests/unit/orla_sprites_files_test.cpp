@@ -1,5 +1,5 @@
 // Tests of the sprite files and the PCX import of orla_sprites.
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // orla_sprites (sprite files): reads and writes the raw sprite file and imports 24-bit PCX images.
-#include "orla_sprite_files.hpp"
+#include "orla_sprites.hpp"
 
 #include <cassert>
 #include <cerrno>
@@ -22,10 +22,6 @@ const std::string CR = "\r";
 
 detail::failure file_error(const std::string& what, const std::string& name) {
   return {"FILE ERROR", orla::detail::cut255(what + name)};
-}
-
-WORD le16(const BYTE* p) {
-  return static_cast<WORD>(p[0] | p[1] << 8);
 }
 
 }  // namespace
@@ -72,8 +68,8 @@ outcome decode_pcx(const BYTE* file, std::size_t size, const std::string& name,
   if (file[2] != 1) return file_error("Following pcx file is not compressed : ", name);
   if (file[65] != 3) return file_error("Following file is not a 24 Bit 64 Kb color pcx : ", name);
 
-  const std::int64_t w = std::int64_t{le16(file + 8)} - le16(file + 4) + 1;
-  const std::int64_t h = std::int64_t{le16(file + 10)} - le16(file + 6) + 1;
+  const std::int64_t w = std::int64_t{orla::detail::read_le16(file + 8)} - orla::detail::read_le16(file + 4) + 1;
+  const std::int64_t h = std::int64_t{orla::detail::read_le16(file + 10)} - orla::detail::read_le16(file + 6) + 1;
   const std::int64_t padded = (w % 2 == 0) ? w : w + 1;
   const BYTE* data = file + pcx_header_length;
   const std::size_t data_size = size - pcx_header_length;

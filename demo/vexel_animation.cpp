@@ -1,0 +1,72 @@
+// vexel: the animation of the travelling point's angle: the panel's animation buttons, the
+// pointer mode and the speed law.
+#include <cmath>
+
+#include "orla_win32.hpp"
+#include "vexel.hpp"
+
+namespace vexel {
+
+namespace {
+
+using ext = long double;
+
+constexpr ext pi = 3.14159265358979323846264338327950288L;
+constexpr ext two_pi = 2 * pi;
+
+ext degrees_to_radians(ext degrees) {
+  return degrees * (pi / 180);
+}
+
+// Acts on a fresh click inside a button that is not greyed.
+bool pressed(BYTE n) {
+  return GOMBKATTINT(n) && GOMB[n].disabled == 0;
+}
+
+}  // namespace
+
+void VEXEL_SZAMITASOK() {
+  detail::advance_point(1);
+}
+
+void detail::advance_point(std::int64_t steps) {
+  PONT_SZAMOL(13);
+  const LONGINT px = PONT[13].KX;
+  const LONGINT py = PONT[13].KY;
+
+  if (pressed(automatic_button)) ANIMACIO = true;
+  if (pressed(pointer_button)) ANIMACIO = false;
+  if (pressed(stop_button)) PLAY = false;
+  if (pressed(start_button)) PLAY = true;
+
+  if (!ANIMACIO) {
+    // Screen values stay within the screen limit, so these differences fit.
+    const LONGINT dx = static_cast<LONGINT>(orla_win32::M_X) - px;
+    const LONGINT dy = static_cast<LONGINT>(orla_win32::M_Y) - py;
+    if (dx > 0) {
+      VEXEL_SZOG = static_cast<REAL>(std::atan(static_cast<ext>(dy) / dx));
+    } else if (dx < 0) {
+      VEXEL_SZOG = static_cast<REAL>(std::atan(static_cast<ext>(dy) / dx) + pi);
+    } else if (dy > 0) {
+      VEXEL_SZOG = static_cast<REAL>(pi / 2);
+    } else if (dy < 0) {
+      VEXEL_SZOG = static_cast<REAL>(3 * pi / 2);
+    } else {
+      PONT[17].LETEZIK = false;  // no direction: the point is not drawn this frame
+    }
+    return;
+  }
+  for (std::int64_t i = 0; i < steps; ++i) detail::speed_law_step();
+}
+
+void detail::speed_law_step() {
+  if (!PLAY && PILSEB > 0) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) - GYORSITAS);
+  if (PILSEB <= 0) PILSEB = 0;
+  if (PLAY && PILSEB < SEBESSEG) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) + GYORSITAS);
+  if (PLAY && PILSEB > SEBESSEG) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) - GYORSITAS);
+  VEXEL_SZOG = static_cast<REAL>(VEXEL_SZOG +
+                                 degrees_to_radians(static_cast<ext>(PILSEB) * KIEGYENLITO) / 220);
+  if (VEXEL_SZOG > two_pi) VEXEL_SZOG = static_cast<REAL>(VEXEL_SZOG - two_pi);
+}
+
+}  // namespace vexel

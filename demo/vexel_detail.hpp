@@ -1,0 +1,239 @@
+// vexel (helpers): the records of the program's tables and the helpers the units share and the
+// tests call. Each section names the file that implements it; the interface is vexel.hpp.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "orla_types.hpp"
+
+namespace vexel {
+
+// The basic types, for the interface (vexel.hpp) and the helpers alike.
+using orla::BOOLEAN;
+using orla::BYTE;
+using orla::LONGINT;
+using orla::REAL;
+using orla::WORD;
+using orla::detail::checked_array;
+
+namespace detail {
+
+// =============================================================================================
+// Scene model (vexel_scene.cpp).
+// =============================================================================================
+
+// Start position of a free vertex.
+struct start_position {
+  REAL x;
+  REAL y;
+};
+// Where vertices A, B, C (points 1, 2, 3) stand when the program starts.
+inline constexpr start_position start_vertex[3] = {{300.0, 400.0}, {550.0, 405.0}, {420.0, 150.0}};
+
+// Clears the shown and exists flags of every point, segment, line and circle (not parabolas).
+void clear_scene_flags();
+// Puts the three vertices at their start positions.
+void place_vertices_at_start();
+
+// =============================================================================================
+// Screen copies (vexel_constructions.cpp).
+// =============================================================================================
+
+// Screen copies hold values strictly between -screen_limit and screen_limit: the 32-bit range
+// less the room for what is added to them, so that a pointer position (a WORD) taken from one,
+// or the shadow offset or a ring's step added to one, still fits a LONGINT.
+inline constexpr LONGINT screen_limit = 0x7FFFFFFF - 0xFFFF;
+// Rounds half to even into a screen integer; false (out untouched) when outside the limit.
+bool to_screen(REAL value, LONGINT& out);
+
+// =============================================================================================
+// Construction table (vexel_table.cpp).
+// =============================================================================================
+
+// Style of one element in one chapter.
+struct style_entry {
+  BYTE VASTAGSAG = 1;
+  BYTE R = 0;
+  BYTE G = 0;
+  BYTE B = 0;
+  BOOLEAN LATSZIK = false;
+};
+
+// One chapter's styles, grouped by element kind with the indices of the scene tables.
+struct mt_row {
+  checked_array<style_entry, 1, 60> points;
+  checked_array<style_entry, 1, 50> segments;
+  checked_array<style_entry, 1, 50> lines;
+  checked_array<style_entry, 1, 10> circles;
+  checked_array<style_entry, 1, 3> parabolas;
+};
+
+// Copies the styles of the chapter SARGAMENU from MT into the element records.
+void copy_chapter_styles();
+
+// =============================================================================================
+// Control panel (vexel_buttons_table.cpp).
+// =============================================================================================
+
+// One button: its rectangle (inclusive for the hit test) and whether it is greyed.
+struct button_record {
+  WORD x1 = 0;
+  WORD y1 = 0;
+  WORD x2 = 0;
+  WORD y2 = 0;
+  BYTE disabled = 0;
+};
+
+// Sets the rectangles of buttons 1..16 (the others stay zero).
+void set_button_rectangles();
+
+// =============================================================================================
+// Pointer (vexel_pointer.cpp).
+// =============================================================================================
+
+// The left button went down since the previous pass (it is down now and was not then).
+bool fresh_press();
+
+// =============================================================================================
+// Speed calibration and the step clock (vexel_calibration.cpp).
+// =============================================================================================
+
+// Sets MP and the two ratios derived from it.
+void set_speed_count(std::int64_t count);
+
+// The rate of the frame loop's steps of the speed law, inversely proportional to MP. One step turns
+// the point by DEGTORAD(PILSEB * MP / 2e9) / 220, so a revolution at the start speed 40 takes 2 pi
+// / that = 2 * 180 * 220 * 2e9 / (40 * MP) = 3.96e12 / MP steps; at a rate of 2.64e11 / MP steps
+// per second that is 15 s, on every machine. The speed changes by MP / 2e8 per step, so it reaches
+// 40 in about 30 ms.
+inline constexpr long double steps_per_second_times_count = 2.64e11L;
+// After a stall (a window dragged, a debugger) at most a quarter of a second is caught up.
+inline constexpr orla::DWORD max_catch_up_ms = 250;
+// A guard for a calibration that counted absurdly little: no frame takes more steps than this.
+inline constexpr std::int64_t max_steps_per_frame = 1 << 20;
+
+// The frame loop's account of the steps owed to the time that has passed.
+struct step_account {
+  bool started = false;
+  orla::DWORD last = 0;  // tick count of the previous reading
+  long double owed = 0;  // fraction of a step carried to the next frame
+};
+inline step_account step_clock;
+
+// Forgets the account: the next reading starts it.
+void start_step_clock();
+// Reads the tick counter: the steps of the speed law due since the previous reading (none at
+// the first), catching up at most max_catch_up_ms.
+std::int64_t steps_due();
+
+// =============================================================================================
+// Per-frame computation (vexel_compute.cpp).
+// =============================================================================================
+
+// SZAMOLASI_QELJARASOK taking `steps` steps of the speed law.
+void compute_frame(std::int64_t steps);
+
+// =============================================================================================
+// Animation of the travelling point (vexel_animation.cpp).
+// =============================================================================================
+
+// VEXEL_SZAMITASOK taking `steps` steps of the speed law (the buttons and the pointer mode act
+// once whatever the count).
+void advance_point(std::int64_t steps);
+// One step of the speed law in automatic mode: the speed towards the slider or down to 0, and
+// the angle by the speed.
+void speed_law_step();
+
+// =============================================================================================
+// Element rendering (vexel_render.cpp).
+// =============================================================================================
+
+// The figure into the scene layer: every shadow, then every element, in the frame's order.
+void draw_figure();
+// Forgets what the drawing kept from earlier calls (the runs and polylines of the elements'
+// strokes, the stroke's working memory) and frees its memory.
+void reset_render_caches();
+
+// =============================================================================================
+// Frame loop (vexel_frame.cpp).
+// =============================================================================================
+
+// Copies the backdrop into the frame and clears the scene layer.
+void copy_backdrop_and_clear_layer();
+// The start-up steps that need neither the calibration nor the window: the colour table, the
+// program's globals, the buttons, the scene and its table, the highlight colours.
+void init_program_state();
+// Where the program stands in its run.
+enum class phase { before_start, starting, intro, running, fading, ended };
+inline phase program_phase = phase::before_start;
+// Loads "menu.vex" as the backdrop, at the screen's size.
+void load_backdrop();
+// The loop goes on: the window exists and the exit button was not freshly clicked.
+bool frame_loop_goes_on();
+
+// =============================================================================================
+// The program's files (vexel_files.cpp).
+// =============================================================================================
+
+// The languages of the pictures: Hungarian, the program's own, and English.
+enum class language { hu, en };
+// The language the pictures are read in (Hungarian unless main chooses another).
+inline language picture_language = language::hu;
+// The path to open for one of the program's files ("menu.vex", "sugo.vex", "vex.vex",
+// "Fonts.fnt"): the working directory's, else the one beside the executable, else the one in
+// ../share/vexel beside the executable's folder; the bare name when none is there. With a
+// language other than Hungarian its folder (en/) is looked in first, in each of these places.
+std::string program_file(const std::string& name);
+// The same for the executable at the given path (none when empty) and the given language.
+std::string program_file_in(const std::string& name, const std::string& executable,
+                            language lang = language::hu);
+
+// =============================================================================================
+// Keyboard and presenter remote (vexel_keys.cpp).
+// =============================================================================================
+
+// The vertex chosen with Tab for the arrow keys (1..3), 0 when none; drawn brightened.
+inline BYTE selected_vertex = 0;
+// Forgets the selection and every key press not yet taken (start of a run).
+void reset_keys();
+// Takes the key press of this pass (at most one that acts) and acts on it, or stores the
+// button it stands for; a fresh mouse press on the figure drops the vertex selection. Called
+// at the start of every pass of the frame loop.
+void take_frame_key();
+// The key press of this pass stands for a click of button n.
+bool key_clicks(BYTE n);
+// A key press of this pass leaves the help screen.
+bool key_leaves_help();
+// Space, Enter or Page Down was pressed during the intro; every key press so far is taken.
+bool intro_key_pressed();
+
+// =============================================================================================
+// The language of the pictures (vexel_language.cpp): all of the program's words are in its three
+// pictures, made per language by the build (Hungarian in the program's folder, English in en/
+// beside them).
+// =============================================================================================
+
+// The folder, beside the Hungarian files, that holds a language's own pictures ("en/"); empty
+// for Hungarian.
+std::string language_folder(language lang);
+// The language of a locale name such as "en_US.UTF-8": English for en..., else Hungarian.
+language language_of_locale(std::string_view locale);
+// The language the environment asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set
+// and not empty decides; none set gives Hungarian. getenv is the environment's lookup.
+language language_from_environment(const std::function<const char*(const char*)>& getenv);
+// What the command line asks for: "--lang hu|en" or "--lang=hu|en" (the last one counts), else
+// the environment; other arguments are ignored. An unknown or missing language gives the message
+// to show instead.
+struct language_choice {
+  language chosen = language::hu;
+  std::string error;
+};
+language_choice choose_language(const std::vector<std::string>& arguments,
+                                const std::function<const char*(const char*)>& getenv);
+
+}  // namespace detail
+}  // namespace vexel
