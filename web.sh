@@ -24,6 +24,19 @@ cmake --preset release
 cmake --build --preset release --target vexel_pictures orla_font
 cmake --preset web
 cmake --build --preset web
+# the program again with WebAssembly SIMD, which the page loads where the browser can run it: the
+# same JavaScript drives both, so the two builds must agree on it (but where their packed files
+# lie and the pack's id)
+cmake --preset web-simd
+cmake --build --preset web-simd
+glue() {
+  sed -e "s|$PWD/$1/index\.data|index.data|g" -e 's/"package_uuid":"[^"]*"//' "$1/index.js"
+}
+if ! cmp -s <(glue build/web) <(glue build/web-simd); then
+  echo "error: the SIMD build's index.js differs from the plain build's" >&2
+  exit 1
+fi
+cp build/web-simd/index.wasm build/web/index.simd.wasm
 echo "The page is in build/web/ (index.html and its files); any static web server can serve it."
 [ "$serve" -eq 1 ] || exit 0
 exec node scripts/serve.mjs build/web "$port"

@@ -28,7 +28,7 @@ void vexel_page_wait_frame();
 void vexel_page_pause(int ms);
 void vexel_page_open(int open, const char* title);
 void vexel_page_frame_size(int width, int height);
-void vexel_page_show(const void* rgba, int x, int y, int width, int height);
+void vexel_page_show(const void* rgba, const std::int32_t* areas, int count);
 void vexel_page_cursor(int visible);
 int vexel_page_next_event(std::int32_t* event);
 int vexel_page_box(const char* caption, const char* text, int yes_no, int stop);
@@ -55,6 +55,7 @@ struct browser_state {
   int frame_width = 0, frame_height = 0;
   std::vector<std::uint32_t> rgba;   // the frame as the canvas takes it
   std::vector<std::uint16_t> shown;  // the frame last converted, to find what changed
+  std::vector<std::int32_t> areas;   // what changed in it: x, y, width, height each
   bool have_shown = false;
 };
 
@@ -138,32 +139,58 @@ const std::vector<std::uint32_t>& rgba_of() {
 // A rectangle of the frame, corners inclusive; empty while x1 < x0.
 struct area {
   int x0, y0, x1, y1;
+  long pixels() const { return x1 < x0 ? 0 : static_cast<long>(x1 - x0 + 1) * (y1 - y0 + 1); }
 };
 
+// The rows of a band, whose changes the canvas takes as one rectangle: a line moving across the
+// frame then costs the bands it crosses, not the rectangle around all of it.
+constexpr int band_rows = 16;
+// Two neighbouring rectangles become one when that puts at most this many unchanged pixels
+// more: a rectangle has a cost of its own (a call into the canvas).
+constexpr long merge_slack = 4096;
+
 // Converts what differs between the frame and the one converted before (all of it the first
-// time) in one pass through the table, and keeps a copy; gives the rectangle around the change,
-// so that the canvas takes, and the browser composes, only that part.
-area convert_changes(browser_state& s, const std::uint16_t* frame) {
+// time) in one pass through the table, and keeps a copy; gives the rectangles around the change
+// (x, y, width, height each, in s.areas), so that the canvas takes, and the browser composes,
+// only those parts.
+void convert_changes(browser_state& s, const std::uint16_t* frame) {
   const std::uint32_t* table = rgba_of().data();
   const int w = s.frame_width;
-  area changed{w, s.frame_height, -1, -1};
-  for (int y = 0; y < s.frame_height; ++y) {
-    const std::size_t row = static_cast<std::size_t>(y) * w;
-    const std::uint16_t* now = frame + row;
-    std::uint16_t* before = s.shown.data() + row;
-    int a = 0, b = w - 1;
-    if (s.have_shown) {
-      if (std::memcmp(now, before, static_cast<std::size_t>(w) * 2) == 0) continue;
-      while (now[a] == before[a]) ++a;
-      while (now[b] == before[b]) --b;
+  s.areas.clear();
+  area last{0, 0, -1, -1};  // the rectangle not yet given: it may still grow
+  const auto give = [&s](const area& a) {
+    if (a.x1 >= a.x0) s.areas.insert(s.areas.end(), {a.x0, a.y0, a.x1 - a.x0 + 1, a.y1 - a.y0 + 1});
+  };
+  for (int band = 0; band < s.frame_height; band += band_rows) {
+    area changed{w, 0, -1, -1};
+    for (int y = band; y < std::min(band + band_rows, s.frame_height); ++y) {
+      const std::size_t row = static_cast<std::size_t>(y) * w;
+      const std::uint16_t* now = frame + row;
+      std::uint16_t* before = s.shown.data() + row;
+      int a = 0, b = w - 1;
+      if (s.have_shown) {
+        if (std::memcmp(now, before, static_cast<std::size_t>(w) * 2) == 0) continue;
+        while (now[a] == before[a]) ++a;
+        while (now[b] == before[b]) --b;
+      }
+      std::uint32_t* target = s.rgba.data() + row;
+      for (int x = a; x <= b; ++x) target[x] = table[now[x]];
+      std::memcpy(before + a, now + a, static_cast<std::size_t>(b - a + 1) * 2);
+      if (changed.x1 < changed.x0) changed.y0 = y;
+      changed = {std::min(changed.x0, a), changed.y0, std::max(changed.x1, b), y};
     }
-    std::uint32_t* target = s.rgba.data() + row;
-    for (int x = a; x <= b; ++x) target[x] = table[now[x]];
-    std::memcpy(before + a, now + a, static_cast<std::size_t>(b - a + 1) * 2);
-    changed = {std::min(changed.x0, a), std::min(changed.y0, y), std::max(changed.x1, b), y};
+    if (changed.x1 < changed.x0) continue;
+    const area both{std::min(last.x0, changed.x0), last.y0, std::max(last.x1, changed.x1),
+                    changed.y1};
+    if (last.x1 >= last.x0 && both.pixels() - last.pixels() - changed.pixels() <= merge_slack) {
+      last = both;
+    } else {
+      give(last);
+      last = changed;
+    }
   }
+  give(last);
   s.have_shown = true;
-  return changed;
 }
 
 }  // namespace
@@ -258,8 +285,8 @@ bool backend_present_open(HWND window, int width, int height) {
 void backend_present(const void* pixels) {
   browser_state& s = state();
   if (!s.frames_open) return;
-  const area a = convert_changes(s, static_cast<const std::uint16_t*>(pixels));
-  vexel_page_show(s.rgba.data(), a.x0, a.y0, a.x1 - a.x0 + 1, a.y1 - a.y0 + 1);
+  convert_changes(s, static_cast<const std::uint16_t*>(pixels));
+  vexel_page_show(s.rgba.data(), s.areas.data(), static_cast<int>(s.areas.size() / 4));
   hand_over(true);
 }
 

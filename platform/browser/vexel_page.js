@@ -207,10 +207,10 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Puts the frame of RGBA pixels at `pixels` on the canvas: of it only the rectangle x, y,
-  // width, height, which holds all that changed (none when width is not positive).
+  // Puts the frame of RGBA pixels at `pixels` on the canvas: of it only the `count` rectangles
+  // at `areas` (x, y, width, height each), which hold all that changed.
   vexel_page_show__deps: ['$vexelPage'],
-  vexel_page_show: function(pixels, x, y, width, height) {
+  vexel_page_show: function(pixels, areas, count) {
     var p = vexelPage, c = p.canvas;
     if (!p.image || p.imageAt !== pixels || p.imageBuffer !== HEAPU8.buffer) {
       p.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, c.width * c.height * 4),
@@ -218,7 +218,9 @@ mergeInto(LibraryManager.library, {
       p.imageAt = pixels;
       p.imageBuffer = HEAPU8.buffer;
     }
-    if (width > 0 && height > 0) p.context.putImageData(p.image, 0, 0, x, y, width, height);
+    for (var i = 0, at = areas >> 2; i < count; i++, at += 4)
+      p.context.putImageData(p.image, 0, 0, HEAP32[at], HEAP32[at + 1], HEAP32[at + 2],
+                             HEAP32[at + 3]);
     var s = p.stats;
     if (s.frames++ === 0) s.firstFrameAt = performance.now();
     if (p.resumedAt > 0) {

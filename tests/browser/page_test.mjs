@@ -44,6 +44,11 @@ async function openPage(name, { route } = {}) {
     if (r.status() >= 400) fail(`${name}: ${r.status()} for ${r.url()}`);
   });
   if (route) await page.route(route.url, route.handler);
+  // which build of the program the page took (SIMD or plain)
+  page.wasm = [];
+  page.on('request', (r) => {
+    if (r.url().endsWith('.wasm')) page.wasm.push(r.url().slice(r.url().lastIndexOf('/') + 1));
+  });
   // the gaps between the page's animation frames, to see that it never stands still for long
   await page.addInitScript(() => {
     window.animationGaps = [];
@@ -171,6 +176,7 @@ async function session() {
     return longest;
   });
   log(`  first frame after ${firstFrame} ms; the longest pause before it ${pause.toFixed(0)} ms`);
+  if (page.wasm.join() !== 'index.simd.wasm') fail(`Chromium took ${page.wasm} for the SIMD build`);
   if (firstFrame < 3000) fail(`the first frame came ${firstFrame} ms in, within the calibration`);
   if (pause > 250) fail(`the page stood still for ${pause.toFixed(0)} ms before the first frame`);
 
@@ -243,7 +249,8 @@ async function session() {
 }
 
 async function damagedStart() {
-  log('a start whose title picture is damaged: the error box, then the error in the page');
+  log('a start whose title picture is damaged, in the plain build (without SIMD): the error ' +
+      'box, then the error in the page');
   // where vex.vex lies in the packed files
   const loader = await (await fetch(new URL('index.js', root))).text();
   const m = /"filename":\s*"\/vex\.vex",\s*"start":\s*(\d+),\s*"end":\s*(\d+)/.exec(loader);
@@ -261,8 +268,9 @@ async function damagedStart() {
       },
     },
   });
-  await page.goto(base);
+  await page.goto(`${base}&simd=0`);
   await until('the error box', () => visible(page, 'box'), 20000);
+  if (page.wasm.join() !== 'index.wasm') fail(`?simd=0 took ${page.wasm}, not the plain build`);
   const box = await page.evaluate(() => [document.getElementById('box-caption').textContent,
                                          document.getElementById('box-text').textContent]);
   log(`  box "${box[0]}": ${JSON.stringify(box[1])}`);
