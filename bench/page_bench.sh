@@ -3,6 +3,8 @@
 # point turns. Usage: bench/page_bench.sh [seconds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-10}
+[[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/page_bench.sh [seconds to watch, default 10]" >&2; exit 2; }
 [ -f "$root/build/web/index.html" ] || { echo "error: no page in build/web (run ./web.sh --no-serve)" >&2; exit 1; }
 node_dir=$("$root/scripts/playwright.sh")
-VEXEL_NODE_DIR=$node_dir exec node "$root/bench/page_bench.mjs" "$root/build/web" "${1:-10}"
+VEXEL_NODE_DIR=$node_dir exec node "$root/bench/page_bench.mjs" "$root/build/web" "$seconds"

@@ -214,6 +214,13 @@ readme_step() {
   case "$1" in
     ./run.sh) starts 1200 ./run.sh ;;
     build/sprite_window/sprite_window\ *) ends_on_key 120 "$1" ;;
+    # the benchmarks with bars end with 1 when a figure misses its bar (2 on an error): a figure of
+    # a busy machine, reported above, not a command that failed
+    build/release/bench/frame_bench* | bench/pacing.sh*)
+      local status=0
+      eval "$1" || status=$?
+      [ "$status" -ne 1 ] || echo "=== fresh-check: the benchmark ran; a figure missed its bar on this machine"
+      [ "$status" -le 1 ] ;;
     *) eval "$1" ;;
   esac || { echo "fresh-check: FAIL: the README command '$1'" >&2; return 1; }
 }
