@@ -118,6 +118,11 @@ new_root() {
   roots+=("$root")
   tar -C "$root" -xf "$tarball"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
+  # the network's own certificate authorities (a proxy that inspects TLS, say) belong to the
+  # network set-up as the resolver does: npm fetches playwright-core over https
+  if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+    cat /usr/local/share/ca-certificates/*.crt >"$root/etc/fresh-check-network-ca.pem"
+  fi
   # packages installed in a chroot must not start services
   printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
   chmod +x "$root/usr/sbin/policy-rc.d"
@@ -131,10 +136,13 @@ new_root() {
 
 # Runs the shell command $2 as root inside the chroot $1, in folder $3, with a clean environment.
 in_root() {
+  local network=()
+  [ -f "$1/etc/fresh-check-network-ca.pem" ] &&
+    network=(NODE_EXTRA_CA_CERTS=/etc/fresh-check-network-ca.pem)
   chroot "$1" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    DEBIAN_FRONTEND=noninteractive \
-    /bin/bash -c "set -euo pipefail; $(declare -f starts watch_program ends_on_key watch_key); cd '$3' && $2"
+    DEBIAN_FRONTEND=noninteractive "${network[@]}" \
+    /bin/bash -c "set -euo pipefail; $(declare -f starts watch_program ends_on_key watch_key serves); cd '$3' && $2"
 }
 
 # Used inside the chroot: starts "$@" on a display of its own (xvfb-run) and succeeds when, 15 s
@@ -207,12 +215,32 @@ watch_key() {
   echo "'$2' showed its window and ended on a key"
 }
 
+# Used inside the chroot: runs the command line $2, which builds and then serves the page at
+# http://127.0.0.1:8000/ until it is stopped, and succeeds when within $1 s the page's index.html
+# (its title) is served; the server is stopped then.
+serves() {
+  local deadline=$(($(date +%s) + $1)) pid page=""
+  bash -c "exec $2" &
+  pid=$!
+  until [[ $page == *"<title>VEXEL egyenes</title>"* ]]; do
+    kill -0 "$pid" 2>/dev/null || { echo "FAIL: '$2' ended before it served the page" >&2; return 1; }
+    [ "$(date +%s)" -lt "$deadline" ] ||
+      { kill "$pid"; echo "FAIL: '$2' served no page within $1 s" >&2; return 1; }
+    sleep 2
+    page=$( (exec 3<>/dev/tcp/127.0.0.1/8000 && printf 'GET / HTTP/1.0\r\n\r\n' >&3 && cat <&3) 2>/dev/null || true)
+  done
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  echo "'$2' served the page at http://127.0.0.1:8000/"
+}
+
 # Used inside the chroot: one README command, run in the reader's shell (so that its exports and
 # folders stay for the next), through a stand-in where it needs the desktop.
 readme_step() {
   say "README: $1"
   case "$1" in
     ./run.sh) starts 1200 ./run.sh ;;
+    ./web.sh*) serves 1800 ./web.sh ;;
     build/sprite_window/sprite_window\ *) ends_on_key 120 "$1" ;;
     # the benchmarks with bars end with 1 when a figure misses its bar (2 on an error): a figure of
     # a busy machine, reported above, not a command that failed
@@ -243,7 +271,7 @@ echo 'APT::Get::Assume-Yes "true";' >"$root/etc/apt/apt.conf.d/90fresh-check-rea
 script=$root/root/readme-steps.sh
 {
   echo 'sudo() { "$@"; }'
-  declare -f starts watch_program ends_on_key watch_key say readme_step
+  declare -f starts watch_program ends_on_key watch_key serves say readme_step
   echo 'cd /root/vexel'
 } >"$script"
 n=0
