@@ -13,7 +13,15 @@ const types = {
 };
 
 const server = createServer(async (request, response) => {
-  const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+  // a path the URL parser or the decoder refuses ("//?a", "/%E0%A4") is the client's error: it
+  // must not end the server
+  let path;
+  try {
+    path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+  } catch {
+    response.writeHead(400, { 'Content-Type': 'text/plain' }).end('bad request\n');
+    return;
+  }
   let file = normalize(join(root, path));
   if (file !== root && !file.startsWith(root + sep)) {
     response.writeHead(403).end();

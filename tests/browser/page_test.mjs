@@ -28,6 +28,11 @@ const fail = (text) => {
 const { server, base: root } = await serve(pageDir);
 // the checks compare with the Hungarian pictures; headless Chromium's own language is English
 const base = new URL('?lang=hu', root).href;
+// the static server answers what it cannot parse with 400 and goes on serving
+for (const bad of ['//?lang=en', '/%E0%A4']) {
+  const status = await fetch(root.replace(/\/$/, '') + bad).then((r) => r.status, () => 'no answer');
+  if (status !== 400) fail(`the static server gave ${status} for ${bad}, not 400`);
+}
 const browser = await launch();
 
 // A page whose errors, console errors and failed requests are all recorded as failures.
