@@ -1,6 +1,8 @@
 // vexel: the animation of the travelling point's angle: the panel's animation buttons, the
 // pointer mode and the speed law.
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "orla_win32.hpp"
 #include "vexel.hpp"
@@ -16,6 +18,25 @@ constexpr ext two_pi = 2 * pi;
 
 ext degrees_to_radians(ext degrees) {
   return degrees * (pi / 180);
+}
+
+// The angle a step adds at a speed. It depends on the speed and the calibration's factor
+// alone, which stay for most steps (the point at its full speed): the last one is kept. Where
+// extended arithmetic is done in software (WebAssembly) a frame takes hundreds of steps.
+ext angle_step(REAL speed, REAL balance) {
+  static std::uint64_t speed_bits = 0, balance_bits = 0;
+  static ext step = 0;
+  static bool known = false;
+  std::uint64_t s, b;  // their bits: -0 and 0 give steps of their own signs
+  std::memcpy(&s, &speed, sizeof s);
+  std::memcpy(&b, &balance, sizeof b);
+  if (!known || s != speed_bits || b != balance_bits) {
+    step = degrees_to_radians(static_cast<ext>(speed) * balance) / 220;
+    speed_bits = s;
+    balance_bits = b;
+    known = true;
+  }
+  return step;
 }
 
 // Acts on a fresh click inside a button that is not greyed.
@@ -64,8 +85,7 @@ void detail::speed_law_step() {
   if (PILSEB <= 0) PILSEB = 0;
   if (PLAY && PILSEB < SEBESSEG) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) + GYORSITAS);
   if (PLAY && PILSEB > SEBESSEG) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) - GYORSITAS);
-  VEXEL_SZOG = static_cast<REAL>(VEXEL_SZOG +
-                                 degrees_to_radians(static_cast<ext>(PILSEB) * KIEGYENLITO) / 220);
+  VEXEL_SZOG = static_cast<REAL>(VEXEL_SZOG + angle_step(PILSEB, KIEGYENLITO));
   if (VEXEL_SZOG > two_pi) VEXEL_SZOG = static_cast<REAL>(VEXEL_SZOG - two_pi);
 }
 

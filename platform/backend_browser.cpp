@@ -149,6 +149,29 @@ constexpr int band_rows = 16;
 // more: a rectangle has a cost of its own (a call into the canvas).
 constexpr long merge_slack = 4096;
 
+// The first and the last pixel of a row of `width` that differ between `now` and `before`; false
+// when none does. Four pixels at a time: the C library's memcmp goes byte by byte here.
+bool changed_span(const std::uint16_t* now, const std::uint16_t* before, int width, int& first,
+                  int& last) {
+  constexpr int step = 4;
+  const auto four = [](const std::uint16_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  };
+  int a = 0;
+  while (a + step <= width && four(now + a) == four(before + a)) a += step;
+  while (a < width && now[a] == before[a]) ++a;
+  if (a == width) return false;
+  // a differs, so both walks back stop at or after it
+  int end = width;
+  while (end - step >= a && four(now + end - step) == four(before + end - step)) end -= step;
+  while (now[end - 1] == before[end - 1]) --end;
+  first = a;
+  last = end - 1;
+  return true;
+}
+
 // Converts what differs between the frame and the one converted before (all of it the first
 // time) in one pass through the table, and keeps a copy; gives the rectangles around the change
 // (x, y, width, height each, in s.areas), so that the canvas takes, and the browser composes,
@@ -168,11 +191,7 @@ void convert_changes(browser_state& s, const std::uint16_t* frame) {
       const std::uint16_t* now = frame + row;
       std::uint16_t* before = s.shown.data() + row;
       int a = 0, b = w - 1;
-      if (s.have_shown) {
-        if (std::memcmp(now, before, static_cast<std::size_t>(w) * 2) == 0) continue;
-        while (now[a] == before[a]) ++a;
-        while (now[b] == before[b]) --b;
-      }
+      if (s.have_shown && !changed_span(now, before, w, a, b)) continue;
       std::uint32_t* target = s.rgba.data() + row;
       for (int x = a; x <= b; ++x) target[x] = table[now[x]];
       std::memcpy(before + a, now + a, static_cast<std::size_t>(b - a + 1) * 2);

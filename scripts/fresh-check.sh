@@ -244,7 +244,7 @@ readme_step() {
     build/sprite_window/sprite_window\ *) ends_on_key 120 "$1" ;;
     # the benchmarks with bars end with 1 when a figure misses its bar (2 on an error): a figure of
     # a busy machine, reported above, not a command that failed
-    build/release/bench/frame_bench* | bench/pacing.sh*)
+    build/release/bench/frame_bench* | bench/pacing.sh* | bench/page_bench.sh*)
       local status=0
       eval "$1" || status=$?
       [ "$status" -ne 1 ] || echo "=== fresh-check: the benchmark ran; a figure missed its bar on this machine"

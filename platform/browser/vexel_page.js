@@ -16,9 +16,11 @@ mergeInto(LibraryManager.library, {
     windowOpen: false,    // the program's window exists: input is wanted
     boxOpen: false,
     lastStopBox: null,    // caption and text of the last stop box, shown if the program fails
-    // what tests and the benchmark read: frames presented, and our time per frame in ms
-    // (from the end of the wait for an animation frame to the frame on the canvas)
-    stats: { frames: 0, firstFrameAt: 0, work: [], workAt: 0, ended: false, exitCode: null },
+    // what tests and the benchmark read: frames presented, our time per frame in ms (from the
+    // end of the wait for an animation frame to the frame on the canvas), and the rectangles and
+    // pixels the canvas took
+    stats: { frames: 0, firstFrameAt: 0, work: [], workAt: 0, rectangles: 0, pixels: 0,
+             ended: false, exitCode: null },
     resumedAt: 0,
 
     // Key codes of the page (KeyboardEvent.code) as virtual-key codes.
@@ -218,10 +220,13 @@ mergeInto(LibraryManager.library, {
       p.imageAt = pixels;
       p.imageBuffer = HEAPU8.buffer;
     }
-    for (var i = 0, at = areas >> 2; i < count; i++, at += 4)
+    var s = p.stats;
+    for (var i = 0, at = areas >> 2; i < count; i++, at += 4) {
       p.context.putImageData(p.image, 0, 0, HEAP32[at], HEAP32[at + 1], HEAP32[at + 2],
                              HEAP32[at + 3]);
-    var s = p.stats;
+      s.pixels += HEAP32[at + 2] * HEAP32[at + 3];
+    }
+    s.rectangles += count;
     if (s.frames++ === 0) s.firstFrameAt = performance.now();
     if (p.resumedAt > 0) {
       // a ring of the last 1000 frames
