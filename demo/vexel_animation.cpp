@@ -24,17 +24,17 @@ ext degrees_to_radians(ext degrees) {
 // alone, which stay for most steps (the point at its full speed): the last one is kept. Where
 // extended arithmetic is done in software (WebAssembly) a frame takes hundreds of steps.
 ext angle_step(REAL speed, REAL balance) {
+  // kept with the bits of what it was made from (-0 and 0 give steps of their own signs); the
+  // first values are right as they stand: speed 0 and factor 0 give the step 0
   static std::uint64_t speed_bits = 0, balance_bits = 0;
   static ext step = 0;
-  static bool known = false;
-  std::uint64_t s, b;  // their bits: -0 and 0 give steps of their own signs
+  std::uint64_t s, b;
   std::memcpy(&s, &speed, sizeof s);
   std::memcpy(&b, &balance, sizeof b);
-  if (!known || s != speed_bits || b != balance_bits) {
+  if (s != speed_bits || b != balance_bits) {
     step = degrees_to_radians(static_cast<ext>(speed) * balance) / 220;
     speed_bits = s;
     balance_bits = b;
-    known = true;
   }
   return step;
 }
