@@ -26,6 +26,7 @@ ext degrees_to_radians(ext degrees) {
 ext angle_step(REAL speed, REAL balance) {
   // kept with the bits of what it was made from (-0 and 0 give steps of their own signs); the
   // first values are right as they stand: speed 0 and factor 0 give the step 0
+  static_assert(sizeof(REAL) == sizeof(std::uint64_t));
   static std::uint64_t speed_bits = 0, balance_bits = 0;
   static ext step = 0;
   std::uint64_t s, b;
