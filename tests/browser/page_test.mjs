@@ -339,9 +339,13 @@ async function firstVisitWeight() {
   }
 }
 
-// The single file, opened from its folder with no network at all.
+// The single file, alone in a folder (as on a stick), opened with no network at all.
 async function singleFile() {
-  const file = join(pageDir, 'vexel-egyenes.html');
+  const stick = join(out, 'stick');
+  rmSync(stick, { recursive: true, force: true });
+  mkdirSync(stick);
+  const file = join(stick, 'vexel-egyenes.html');
+  cpSync(join(pageDir, 'vexel-egyenes.html'), file);
   const size = statSync(file).size;
   log(`the single file: ${size} bytes`);
   if (size > 2.0e6) fail(`vexel-egyenes.html has ${size} bytes`);
@@ -367,6 +371,19 @@ async function offlineAndUpdate() {
     return keys.length >= 10 && keys.some((k) => k.endsWith('/')) && names[0];
   });
   const firstCache = await until('the service worker keeping the page', kept, 10000);
+  // what Chrome asks of a page it offers to install, and the manifest it read
+  const cdp = await context.newCDPSession(page);
+  // (the test's browser context is a private one, which Chrome never installs from)
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  const missing = installabilityErrors.filter((e) => e.errorId !== 'in-incognito');
+  if (missing.length) fail(`not installable: ${JSON.stringify(missing)}`);
+  const { errors, data } = await cdp.send('Page.getAppManifest');
+  const manifest = JSON.parse(data ?? '{}');
+  if (errors.length || manifest.name !== 'VEXEL egyenes' || manifest.display !== 'fullscreen' ||
+      manifest.orientation !== 'landscape')
+    fail(`manifest ${data} (${JSON.stringify(errors)})`);
+  await cdp.detach();
+  log('  installable; the worker keeps the page');
   first.kill();
   await sleep(300);
   await page.reload();
@@ -386,12 +403,13 @@ async function offlineAndUpdate() {
   await page.goto(url);
   await until('the first frame of the new build', async () => (await stats(page))?.frames > 0,
               20000);
+  log('  the next visit runs');
   const mark = await page.evaluate(() => window.vexelBuildMark);
   if (mark !== 'new') fail('the next visit after a new build ran the old one');
   const secondCache = await until('the new worker keeping its files', async () => {
     const name = await kept();
     return name && name !== firstCache && name;
-  }, 10000);
+  }, 30000);
   log(`  the new build ran; its files kept in ${secondCache} (before: ${firstCache})`);
   await context.close();
   first.kill();
