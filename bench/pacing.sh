@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pacing benchmark of the vexel program: on an Xvfb screen of each size it starts the real program,
-# waits out the calibration, ends the intro and starts the travelling point in the pedal-line
+# waits for its window, ends the intro and starts the travelling point in the pedal-line
 # chapter as a user does (xdotool), then reports the point's revolution period at the start speed
 # (slider 40) and at slider 84, the program's and the X server's share of one core (from
 # /proc/PID/stat) and the frames presented per second.

@@ -260,7 +260,8 @@ inline REAL GYORSITAS = 0.0;
 // Speed scale, MP / 2000000000.
 inline REAL KIEGYENLITO = 0.0;
 
-// Start-up speed calibration: counts loop passes for three seconds of the tick counter.
+// Speed calibration: counts loop passes for three seconds of the tick counter at once (the
+// program itself counts them in slices between the intro's frames).
 void MP_KISZAMITAS();
 
 // =============================================================================================
@@ -374,7 +375,8 @@ void GOMBKIRAK(BYTE n);
 // Draws the figure into the scene layer, handles dragging, composes the frame, draws the buttons
 // and tests the help button.
 void ELEMEK_KIRAJZOLASA();
-// The start-up sequence: calibration, tables, window, display, font, pictures, buffers.
+// The start-up sequence: tables, window, display, font, pictures, buffers (the calibration is
+// counted during the intro).
 void INIT_VEXEL();
 // The release sequence: every window, the display, the leak check, the window side.
 void MEMORIA_FELSZABADITAS();

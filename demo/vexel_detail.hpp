@@ -105,6 +105,22 @@ bool fresh_press();
 // Sets MP and the two ratios derived from it.
 void set_speed_count(std::int64_t count);
 
+// The calibration's count so far: increments, and the milliseconds they were counted in.
+struct calibration_account {
+  std::int64_t count = 0;
+  orla::DWORD counted_ms = 0;
+};
+inline calibration_account calibration;
+
+// Forgets what was counted.
+void start_calibration();
+// Counts for `ms` milliseconds of the tick counter (less when three seconds are counted already).
+// The intro calls it between its frames, so the count costs the start-up no time.
+void count_calibration(orla::DWORD ms);
+// Sets MP from the count: the increments of three seconds of counting; when the intro ended
+// before that, the count so far (at least least_counted_ms of it) scaled to three seconds.
+void finish_calibration();
+
 // The rate of the frame loop's steps of the speed law, inversely proportional to MP. One step turns
 // the point by DEGTORAD(PILSEB * MP / 2e9) / 220, so a revolution at the start speed 40 takes 2 pi
 // / that = 2 * 180 * 220 * 2e9 / (40 * MP) = 3.96e12 / MP steps; at a rate of 2.64e11 / MP steps

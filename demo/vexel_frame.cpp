@@ -60,7 +60,10 @@ void detail::init_program_state() {
 }
 
 void INIT_VEXEL() {
-  MP_KISZAMITAS();
+  // changed: the three seconds of the speed calibration are counted between the intro's frames
+  // instead of before the window: the user saw nothing for seconds and started the program
+  // again.
+  detail::start_calibration();
   detail::init_program_state();
 
   orla_win32::WINDOW_REGISTERCLASS(1);

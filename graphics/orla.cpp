@@ -288,13 +288,12 @@ void CALCULATE_SCREENSETTINGS(LONGINT w, LONGINT h) {
 
 void INIT_GRAPH(LONGINT w, LONGINT h) {
   if (ORLAGRAPHLOADED) return;
+  // no waits around the mode change: the presenter and the backends finish each step before
+  // they return, and the half second delayed the first picture
   CURSORVISIBLE(false);
-  WAITMS(100);
   SETRESOLUTION(static_cast<DWORD>(w), static_cast<DWORD>(h), 16);
-  WAITMS(200);
   CALCULATE_SCREENSETTINGS(w, h);
   dravo::GetDefaultDirectDraw(WINDOW_MAIN_HANDLE, w, h);
-  WAITMS(200);
   CURSORVISIBLE(false);
   ORLAGRAPHLOADED = true;
   INIT_VW(CLEARVW, DD_BREITE, DD_HOEHE, true);
@@ -303,11 +302,8 @@ void INIT_GRAPH(LONGINT w, LONGINT h) {
 void KILL_GRAPH() {
   if (!ORLAGRAPHLOADED) return;
   KILL_VW(CLEARVW);
-  WAITMS(100);
   dravo::CloseDirectDraw();
-  WAITMS(200);
   RESETRESOLUTION();
-  WAITMS(200);
   ORLAGRAPHLOADED = false;
   CURSORVISIBLE(true);
 }

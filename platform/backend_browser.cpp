@@ -65,8 +65,8 @@ browser_state& state() {
 }
 
 // Gives the browser the thread: until its next animation frame, or for `ms` milliseconds.
-// Before the first window exists only the start-up calibration runs, which counts for three
-// seconds of its own work: the time the page had meanwhile is left out of the clock.
+// Before the first window exists the time the page had is left out of the clock, so that a
+// busy wait there counts only the program's own time.
 void hand_over(bool until_frame, int ms = 0) {
   browser_state& s = state();
   const double before = vexel_page_now();
@@ -228,8 +228,8 @@ int backend_message_box(const std::string& caption, const std::string& text, UIN
 DWORD backend_milliseconds() {
   browser_state& s = state();
   double now = vexel_page_now();
-  // the busy waits (the calibration, the waits around the display set-up) must not freeze
-  // the page
+  // the busy waits (the window layer's wait after creating the window, the calibration's
+  // slices) must not freeze the page
   if (now - s.held_since >= longest_hold_ms) {
     hand_over(false);
     now = vexel_page_now();

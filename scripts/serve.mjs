@@ -1,5 +1,6 @@
 // A small static web server for the page: serves one folder at 127.0.0.1.
-// Usage: node scripts/serve.mjs <folder> [port]   (port 0: any free port; the address is printed)
+// Usage: node scripts/serve.mjs <folder> [port] [--log]   (port 0: any free port; the address is
+// printed)
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize, resolve, sep } from 'node:path';
@@ -10,7 +11,11 @@ const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm', '.data': 'application/octet-stream',
   '.svg': 'image/svg+xml', '.png': 'image/png', '.ico': 'image/x-icon',
+  '.gz': 'application/gzip', '.webmanifest': 'application/manifest+json',
 };
+// --log: one line on standard output per answer (status, bytes of the body, path), for the tests
+// that count what the browser downloads
+const log = process.argv.includes('--log');
 
 const server = createServer(async (request, response) => {
   // a path the URL parser or the decoder refuses ("//?a", "/%E0%A4") is the client's error: it
@@ -35,8 +40,10 @@ const server = createServer(async (request, response) => {
       'Cache-Control': 'no-cache',
     });
     response.end(request.method === 'HEAD' ? undefined : body);
+    if (log) console.log(`served 200 ${request.method === 'HEAD' ? 0 : body.length} ${path}`);
   } catch {
     response.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found\n');
+    if (log) console.log(`served 404 0 ${path}`);
   }
 });
 server.listen(port, '127.0.0.1', () => {

@@ -22,14 +22,24 @@ export async function until(what, probe, ms = 10000) {
   }
 }
 
-// Serves the folder on a free port; gives the server and the page's address.
-export async function serve(folder) {
-  const server = spawn(process.execPath, [join(here, '../../scripts/serve.mjs'), folder, '0'],
+// Serves the folder on a free port (or on `port`); gives the server and the page's address.
+// server.served lists what it answered: [status, bytes of the body, path].
+export async function serve(folder, { port = 0 } = {}) {
+  const server = spawn(process.execPath,
+                       [join(here, '../../scripts/serve.mjs'), folder, String(port), '--log'],
                        { stdio: ['ignore', 'pipe', 'inherit'] });
+  server.served = [];
   const base = await new Promise((ok, no) => {
+    let pending = '';
     server.stdout.on('data', (d) => {
       const m = /at (http:\S+)/.exec(String(d));
       if (m) ok(m[1]);
+      const lines = (pending + String(d)).split('\n');
+      pending = lines.pop();
+      for (const line of lines) {
+        const served = /^served (\d+) (\d+) (.*)$/.exec(line);
+        if (served) server.served.push([Number(served[1]), Number(served[2]), served[3]]);
+      }
     });
     server.on('exit', () => no(new Error('the static server ended')));
   });

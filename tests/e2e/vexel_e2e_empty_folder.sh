@@ -124,7 +124,6 @@ box_shown() {
   kill -0 "$program_pid" 2>/dev/null || fail "the program ended without an \"I/O ERROR\" box"
   box=$("$check" window "I/O ERROR" | awk '$2 == "viewable" {print $1; exit}') && [ -n "$box" ]
 }
-# the calibration takes three seconds before anything is opened
 poll 30 'viewable "I/O ERROR" box' box_shown
 state=$("$check" window "VEXEL egyenes" | awk '{print $2}') || true
 [ "$state" != viewable ] || fail "the program's window covers the box"

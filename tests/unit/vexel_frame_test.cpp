@@ -203,6 +203,34 @@ TEST_F(VexelFrame, IntroEndsByItselfAfterSevenSeconds) {
   };
   EXPECT_EQ(run_program(run), 0);
   EXPECT_GT(frames_in_intro, 100u);
+  // counted between the intro's frames: three whole seconds, two clock readings a millisecond
+  EXPECT_EQ(detail::calibration.counted_ms, 3000u);
+  EXPECT_NEAR(static_cast<double>(MP), 3000.0 * 2, 3000.0 * 2 * 0.02);
+}
+
+TEST_F(VexelFrame, IntroShowsAtOnceAndTheCalibrationKeepsItsMeasure) {
+  // the time from start to the intro's first frame on the test clock, and the count of an intro
+  // ended at its second frame: the count so far scaled to three seconds of counting
+  program_run run;
+  run.readings_per_ms = 1000;
+  orla::DWORD first_frame_at = 0;
+  run.on_frame = [&](std::uint64_t frame) {
+    if (frame == 1) {
+      first_frame_at = win32::GetTickCount();
+      EXPECT_EQ(pixel(0, 0), 0xFFFF) << "the first frame is the intro's";
+      press(400, 20);
+    } else if (frame == 2) {
+      release(400, 20);
+    } else if (frame == 3) {
+      headless::close();
+    }
+  };
+  EXPECT_EQ(run_program(run), 0);
+  RecordProperty("first_frame_ms", static_cast<int>(first_frame_at));
+  EXPECT_LT(first_frame_at, 1000u) << "the first picture a second or more after the start";
+  EXPECT_GE(detail::calibration.counted_ms, 200u);
+  EXPECT_LT(detail::calibration.counted_ms, 3000u);
+  EXPECT_NEAR(static_cast<double>(MP), 3000.0 * 1000, 3000.0 * 1000 * 0.02);
 }
 
 TEST_F(VexelFrame, ClosingTheWindowFadesOutAndReleasesEverything) {
