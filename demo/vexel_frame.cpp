@@ -117,6 +117,8 @@ void FRAME() {
   orla::FLIP_DD(RESULT.DATA);
   orla_win32::GETALLMESSAGES();
   orla_win32::HANDLEMINIMIZED();
+  // the time spent minimised is no motion: the point goes on where it stopped
+  if (orla_win32::WASINTERRUPTED) detail::start_step_clock();
 }
 
 void MEMORIA_FELSZABADITAS() {
