@@ -7,11 +7,6 @@
 
 namespace vexel {
 
-void detail::copy_backdrop_and_clear_layer() {
-  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
-  orla_sprites::SCALESPRITE(URES, SPRITE01);
-}
-
 bool detail::frame_loop_goes_on() {
   return orla::APPLICATIONRUNNING && !GOMBKATTINT(exit_button);
 }
@@ -80,7 +75,6 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
-  detail::copy_backdrop_and_clear_layer();
   PONTVILAGOSIT();
   detail::draw_figure();
   PONTMOZGAT();
