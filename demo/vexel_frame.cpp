@@ -15,8 +15,9 @@ void detail::load_backdrop() {
   orla::KILL_VW(BACKGROUND);
   orla_sprites::LOAD_SPRITE(program_file("menu.vex"), "", BACKGROUND);
   if (BACKGROUND.BREITE == WIDTH && BACKGROUND.HOEHE == HEIGHT) return;
-  // changed: every frame copies a whole screen from the backdrop, so a picture of another
-  // size is scaled to the screen instead of being read past its end
+  // changed: every frame copies a whole screen from the backdrop, so a picture of another size
+  // is scaled to the screen: a smaller one instead of being read past its end, a larger one so
+  // that the whole picture shows rather than its first rows re-cut at the screen's width
   orla::VIRTUALWINDOW picture = BACKGROUND;
   orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
   orla_sprites::SCALESPRITE(picture, BACKGROUND);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -178,15 +179,15 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       }
       return DefWindowProc(window, message, wParam, lParam);
     case WM_KEYDOWN:
-      // changed: a code beyond the key table is ignored instead of writing past its end
-      if (wParam < 256) {
-        KTASTE[wParam] = true;
-        KTASTE[256] = true;
-        queue_key_press(wParam, lParam);
-      }
+      // changed: a code beyond the key table writes no entry instead of writing past its end;
+      // it is still a key press
+      if (wParam < std::size(KTASTE)) KTASTE[wParam] = true;
+      KTASTE[256] = true;
+      queue_key_press(wParam, lParam);
       return 0;
     case WM_KEYUP:
-      if (wParam < 256) KTASTE[wParam] = false;
+      // changed: a code beyond the key table clears no entry instead of writing past its end
+      if (wParam < std::size(KTASTE)) KTASTE[wParam] = false;
       return 0;
     case WM_SYSKEYDOWN:
       KTASTE[256] = true;
