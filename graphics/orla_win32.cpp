@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orla.hpp"
@@ -70,16 +71,23 @@ constexpr std::size_t key_queue_size = 64;
 std::array<detail::key_press, key_queue_size> key_queue;
 std::size_t key_queue_first = 0, key_queue_count = 0;
 
+// The press queued by the message handled last, which the WM_CHAR that comes next belongs to
+// (TranslateMessage posts it right after its WM_KEYDOWN); nullptr when that was no queued press.
+detail::key_press* press_awaiting_character = nullptr;
+
 void queue_key_press(WPARAM code, LPARAM lParam) {
   if (key_queue_count == key_queue_size) return;
-  key_queue[(key_queue_first + key_queue_count++) % key_queue_size] = {
-      static_cast<WORD>(code), (lParam & KF_REPEAT_BIT) != 0, KTASTE[VK_SHIFT], KTASTE[VK_CONTROL]};
+  detail::key_press& press = key_queue[(key_queue_first + key_queue_count++) % key_queue_size];
+  press = {static_cast<WORD>(code), (lParam & KF_REPEAT_BIT) != 0, KTASTE[VK_SHIFT],
+           KTASTE[VK_CONTROL]};
+  press_awaiting_character = &press;
 }
 
 }  // namespace
 
 bool detail::take_key_press(key_press& press) {
   if (key_queue_count == 0) return false;
+  if (press_awaiting_character == &key_queue[key_queue_first]) press_awaiting_character = nullptr;
   press = key_queue[key_queue_first];
   key_queue_first = (key_queue_first + 1) % key_queue_size;
   --key_queue_count;
@@ -88,6 +96,7 @@ bool detail::take_key_press(key_press& press) {
 
 void detail::clear_key_presses() {
   key_queue_first = key_queue_count = 0;
+  press_awaiting_character = nullptr;
 }
 
 void LEER() {}
@@ -157,6 +166,7 @@ HWND WINDOW_CREATECLASS(const char* title, BYTE mode) {
 
 LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   KTASTE[256] = false;
+  detail::key_press* const typed_by = std::exchange(press_awaiting_character, nullptr);
   switch (message) {
     case WM_CREATE:
       orla::APPLICATIONRUNNING = true;
@@ -184,6 +194,10 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       if (wParam < std::size(KTASTE)) KTASTE[wParam] = true;
       KTASTE[256] = true;
       queue_key_press(wParam, lParam);
+      return 0;
+    case WM_CHAR:
+      // the character the key press just queued typed on the user's layout
+      if (typed_by && wParam <= 0xFFFF) typed_by->character = static_cast<WORD>(wParam);
       return 0;
     case WM_KEYUP:
       // changed: a code beyond the key table clears no entry instead of writing past its end

@@ -325,19 +325,21 @@ TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
 
 namespace {
 
-void tap(win32::WORD vk) {
-  headless::key(vk, true);
+// A key pressed and released; `typed`: the character it types on the user's layout.
+void tap(win32::WORD vk, win32::WORD typed = 0) {
+  headless::key(vk, true, typed);
   headless::key(vk, false);
 }
 // A key held down long enough for the keyboard to repeat it once.
-void tap_repeated(win32::WORD vk) {
-  headless::key(vk, true);
+void tap_repeated(win32::WORD vk, win32::WORD typed = 0) {
+  headless::key(vk, true, typed);
   headless::post_message(win32::WM_KEYDOWN, vk, 1 | win32::KF_REPEAT_BIT);
+  if (typed != 0) headless::post_message(win32::WM_CHAR, typed, 1 | win32::KF_REPEAT_BIT);
   headless::key(vk, false);
 }
-void tap_with(win32::WORD modifier, win32::WORD vk) {
+void tap_with(win32::WORD modifier, win32::WORD vk, win32::WORD typed = 0) {
   headless::key(modifier, true);
-  tap(vk);
+  tap(vk, typed);
   headless::key(modifier, false);
 }
 
@@ -419,10 +421,11 @@ TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
   steps.push_back([] { tap('A'); });
   steps.push_back([] { EXPECT_TRUE(ANIMACIO) << "A: automatic motion again"; });
   // the speed: steps of 5 within 0..85; a held key repeats
-  steps.push_back([] { tap_repeated(win32::VK_OEM_PLUS); });
+  steps.push_back([] { tap_with(win32::VK_SHIFT, win32::VK_OEM_PLUS, '+'); });
+  steps.push_back([] { tap_repeated(win32::VK_OEM_PLUS, '+'); });
   steps.push_back([] {});
   steps.push_back([] {
-    EXPECT_EQ(SEBESSEG, 50);
+    EXPECT_EQ(SEBESSEG, 55);
     SEBESSEG = 83;
     tap(win32::VK_ADD);
   });
@@ -433,13 +436,54 @@ TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
   steps.push_back([] {
     EXPECT_EQ(SEBESSEG, 85);
     SEBESSEG = 3;
-    tap(win32::VK_OEM_MINUS);
+    tap(win32::VK_OEM_MINUS, '-');
   });
   steps.push_back([] {
     EXPECT_EQ(SEBESSEG, 0);
     tap(win32::VK_SUBTRACT);
   });
   steps.push_back([] { EXPECT_EQ(SEBESSEG, 0); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, SpeedKeysAreThePlusAndMinusTheLayoutTypes) {
+  // each row: a key press as a layout gives it (its virtual key, Shift, the character typed) and
+  // the speed step it makes; none of them selects a chapter
+  const struct {
+    const char* layout;
+    win32::WORD vk;
+    bool shift;
+    win32::WORD typed;
+    int step;
+  } rows[] = {{"Hungarian + (Shift+3)", '3', true, '+', 5},
+              {"Hungarian -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"Hungarian ü (the US - place)", win32::VK_OEM_2, false, 0xFC, 0},
+              {"German +", win32::VK_OEM_PLUS, false, '+', 5},
+              {"German -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"US + (Shift+=)", win32::VK_OEM_PLUS, true, '+', 5},
+              {"US = without Shift", win32::VK_OEM_PLUS, false, '=', 0},
+              {"US -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"French - (the 6 key)", '6', false, '-', -5},
+              {"French + (Shift+=)", win32::VK_OEM_PLUS, true, '+', 5},
+              {"keypad +", win32::VK_ADD, false, '+', 5},
+              {"keypad - with Num Lock off", win32::VK_SUBTRACT, false, 0, -5}};
+  auto steps = past_the_intro_by_key(win32::VK_SPACE);
+  steps.push_back([] { tap('8'); });
+  for (const auto& row : rows) {
+    steps.push_back([&row] {
+      ASSERT_EQ(SARGAMENU, 9);
+      SEBESSEG = 40;
+      if (row.shift)
+        tap_with(win32::VK_SHIFT, row.vk, row.typed);
+      else
+        tap(row.vk, row.typed);
+    });
+    steps.push_back([&row] {
+      EXPECT_EQ(SEBESSEG, 40 + row.step) << row.layout;
+      EXPECT_EQ(SARGAMENU, 9) << row.layout;
+    });
+    steps.push_back([&row] { EXPECT_EQ(SARGAMENU, 9) << row.layout; });
+  }
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
