@@ -110,6 +110,18 @@ async function expectCanvas(page, args, ms = 8000) {
   }
 }
 
+// A key as a keyboard layout sends it to the page: its KeyboardEvent key and code, with Shift.
+async function layoutKey(page, key, code, shift) {
+  await page.evaluate(([key, code, shift]) => {
+    const send = (type, k, c, s) =>
+      window.dispatchEvent(new KeyboardEvent(type, { key: k, code: c, shiftKey: s }));
+    if (shift) send('keydown', 'Shift', 'ShiftLeft', true);
+    send('keydown', key, code, shift);
+    send('keyup', key, code, shift);
+    if (shift) send('keyup', 'Shift', 'ShiftLeft', false);
+  }, [key, code, shift]);
+}
+
 async function drag(page, from, to) {
   let [px, py] = await toPage(page, ...from);
   await page.mouse.move(px, py);
@@ -232,6 +244,29 @@ async function session() {
   await expectCanvas(page, ['panel', assets, 3, 4]);
 
   log('the exit button ends the program: black canvas, the end line and the restart link');
+  log('+ and - as the layouts type them step the speed in chapter 9, and select no chapter');
+  await layoutKey(page, '8', 'Digit8', false);
+  await expectCanvas(page, ['panel', assets, 9, 4, 40]);
+  const layouts = [
+    ['Hungarian + (Shift+3)', '+', 'Digit3', true, 45],
+    ['Hungarian -', '-', 'Slash', false, 40],
+    ['Hungarian \u00fc (the US - place)', '\u00fc', 'Minus', false, 40],
+    ['German +', '+', 'BracketRight', false, 45],
+    ['German -', '-', 'Slash', false, 40],
+    ['US + (Shift+=)', '+', 'Equal', true, 45],
+    ['US = without Shift', '=', 'Equal', false, 45],
+    ['US -', '-', 'Minus', false, 40],
+    ['French - (the 6 key)', '-', 'Digit6', false, 35],
+    ['French + (Shift+=)', '+', 'Equal', true, 40],
+    ['keypad +', '+', 'NumpadAdd', false, 45],
+    ['keypad -', '-', 'NumpadSubtract', false, 40],
+  ];
+  for (const [layout, key, code, shift, speed] of layouts) {
+    log(`  ${layout}`);
+    await layoutKey(page, key, code, shift);
+    await expectCanvas(page, ['panel', assets, 9, 4, speed]);
+  }
+
   await click(page, ...button.exit);
   const end = await until('the end of the program', async () => {
     const s = await stats(page);
