@@ -241,9 +241,17 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void GETALLMESSAGES() {
   M_MOVED = false;
   while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) {
-    if (WINDOW_EVENTMESSAGE.message == WM_QUIT) return;
+    const UINT message = WINDOW_EVENTMESSAGE.message;
+    if (message == WM_QUIT) return;
     TranslateMessage(&WINDOW_EVENTMESSAGE);
     DispatchMessage(&WINDOW_EVENTMESSAGE);
+    // changed: a button press or release ends the pass and leaves the rest queued for the next,
+    // so that the frame sees the pointer where the button changed: a late frame would otherwise
+    // see a press only after the moves that followed it (a drag missing its vertex) or not at
+    // all when its release came in the same pass (a click lost)
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN ||
+        message == WM_RBUTTONUP)
+      return;
   }
 }
 

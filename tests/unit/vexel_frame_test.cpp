@@ -134,6 +134,31 @@ TEST_F(VexelFrame, DraggingAVertexMovesTheFigure) {
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
+TEST_F(VexelFrame, AQuickDragOnASlowMachineTakesTheVertexWhereItWasPressed) {
+  // a frame slower than the hand: the press and ten moves of 10 px reach the program between
+  // two frames, and a click's press and release too
+  auto steps = past_the_intro();
+  steps.push_back([] {
+    press(300, 400);
+    for (int k = 1; k <= 10; ++k) move(300 - 10 * k, 400 - 10 * k, true);
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_TRUE(MOZGAT) << "the press was seen on the vertex";
+    EXPECT_EQ(PONT[1].X, 200.0);
+    EXPECT_EQ(PONT[1].Y, 300.0);
+    release(200, 300);
+  });
+  steps.push_back([] {
+    EXPECT_FALSE(MOZGAT);
+    press(centre_x(5), centre_y(5));
+    release(centre_x(5), centre_y(5));
+  });
+  steps.push_back([] {});
+  steps.push_back([] { EXPECT_EQ(SARGAMENU, 5) << "a click within one frame still clicks"; });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
 TEST_F(VexelFrame, HelpScreenOpensAndAFreshClickAnywhereReturns) {
   auto steps = past_the_intro();
   click_button(steps, 11);
