@@ -83,6 +83,12 @@ void queue_key_press(WPARAM code, LPARAM lParam) {
   press_awaiting_character = &press;
 }
 
+// A press or release of a button the program reads.
+bool is_button_change(UINT message) {
+  return message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN ||
+         message == WM_RBUTTONUP;
+}
+
 }  // namespace
 
 bool detail::take_key_press(key_press& press) {
@@ -240,18 +246,21 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void GETALLMESSAGES() {
   M_MOVED = false;
-  while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) {
+  // changed: a button press or release is handled in a pass of its own, the rest left queued for
+  // the next, so that a frame sees the pointer where the button changed. A late frame would
+  // otherwise see a press only after the moves that followed it (a drag missing its vertex), a
+  // release before the moves that came ahead of it (a drag ending short), and a press and its
+  // release not at all when they came in one pass (a click lost).
+  bool handled_any = false;
+  while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_NOREMOVE)) {
+    if (is_button_change(WINDOW_EVENTMESSAGE.message) && handled_any) return;
+    if (!PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) return;
     const UINT message = WINDOW_EVENTMESSAGE.message;
     if (message == WM_QUIT) return;
     TranslateMessage(&WINDOW_EVENTMESSAGE);
     DispatchMessage(&WINDOW_EVENTMESSAGE);
-    // changed: a button press or release ends the pass and leaves the rest queued for the next,
-    // so that the frame sees the pointer where the button changed: a late frame would otherwise
-    // see a press only after the moves that followed it (a drag missing its vertex) or not at
-    // all when its release came in the same pass (a click lost)
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN ||
-        message == WM_RBUTTONUP)
-      return;
+    if (is_button_change(message)) return;
+    handled_any = true;
   }
 }
 
