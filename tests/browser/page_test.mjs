@@ -243,7 +243,6 @@ async function session() {
   await click(page, ...button.chapter4);
   await expectCanvas(page, ['panel', assets, 3, 4]);
 
-  log('the exit button ends the program: black canvas, the end line and the restart link');
   log('+ and - as the layouts type them step the speed in chapter 9, and select no chapter');
   await layoutKey(page, '8', 'Digit8', false);
   await expectCanvas(page, ['panel', assets, 9, 4, 40]);
@@ -267,6 +266,7 @@ async function session() {
     await expectCanvas(page, ['panel', assets, 9, 4, speed]);
   }
 
+  log('the exit button ends the program: black canvas, the end line and the restart link');
   await click(page, ...button.exit);
   const end = await until('the end of the program', async () => {
     const s = await stats(page);
@@ -332,9 +332,49 @@ async function damagedStart() {
   await context.close();
 }
 
+// A quick drag while every frame is late (the page's main thread busy 120 ms in each animation
+// frame): the press, ten moves of 10 px 60 ms apart and the release reach the program a few at a
+// time; the vertex must still be taken and follow to the release. VEXEL_PAGE_DRAG_RUNS: how many
+// fresh pages try it (1 unless given).
+async function quickDrags() {
+  const runs = Number(process.env.VEXEL_PAGE_DRAG_RUNS || 1);
+  for (let run = 1; run <= runs; run++) {
+    log(`a quick drag on late frames (${run} of ${runs})`);
+    const { context, page } = await openPage('quick drag');
+    await page.goto(base);
+    await expectCanvas(page, ['intro', assets], 20000);
+    await click(page, 400, 20);
+    await expectCanvas(page, ['panel', assets, 2, 0]);
+    await expectCanvas(page, ['disc', 300, 400, 3, vertex]);
+    await page.evaluate(() => {
+      const busy = () => {
+        const end = performance.now() + 120;
+        while (performance.now() < end) {}
+        requestAnimationFrame(busy);
+      };
+      requestAnimationFrame(busy);
+    });
+    let [px, py] = await toPage(page, 300, 400);
+    await page.mouse.move(px, py);
+    await sleep(300);
+    await page.mouse.down();
+    for (let k = 1; k <= 10; k++) {
+      [px, py] = await toPage(page, 300 - 10 * k, 400 - 10 * k);
+      await page.mouse.move(px, py);
+      await sleep(60);
+    }
+    await page.mouse.up();
+    await page.mouse.move(...(await toPage(page, 700, 60)));
+    await expectCanvas(page, ['disc', 200, 300, 3, vertex]);
+    await expectCanvas(page, ['backdrop', assets, 300, 400, 4]);
+    await context.close();
+  }
+}
+
 let status = 0;
 try {
   await session();
+  await quickDrags();
   await damagedStart();
 } catch (e) {
   fail(e.stack ?? String(e));
