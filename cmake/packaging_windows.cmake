@@ -1,0 +1,1 @@
+# The Windows program's zip and installer (cpack in build/windows).
