@@ -70,6 +70,9 @@ bool act(const key_press& key) {
     clicked_button = static_cast<BYTE>(first_chapter + (code - win32::VK_NUMPAD0 - 1));
   } else if (code == win32::VK_F1 || code == 'H') {
     clicked_button = help_button;
+    // the mouse cannot open help during a drag (that takes a fresh click); a key can, and a drag
+    // left on would make the click that leaves help move the vertex there
+    MOZGAT = false;
   } else if (code == win32::VK_SPACE || code == win32::VK_RETURN) {
     if (!pedal) return false;
     clicked_button = PLAY ? stop_button : start_button;

@@ -457,6 +457,31 @@ TEST_F(VexelFrame, HelpKeysOpenTheHelpScreenAndAnyKeyReturns) {
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
+TEST_F(VexelFrame, AHelpKeyPressedDuringADragEndsTheDrag) {
+  auto steps = past_the_intro();
+  steps.push_back([] { press(300, 400); });
+  steps.push_back([] { move(200, 300, true); });
+  steps.push_back([] {
+    ASSERT_TRUE(MOZGAT);
+    ASSERT_EQ(PONT[1].X, 200.0);
+    tap('H');
+  });
+  steps.push_back([] { release(200, 300); });
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    press(600, 550);  // leaves help from the panel, and is still held in the next frame
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB);
+    EXPECT_FALSE(MOZGAT);
+    EXPECT_EQ(PONT[1].X, 200.0) << "the vertex stays where the drag left it";
+    EXPECT_EQ(PONT[1].Y, 300.0);
+    release(600, 550);
+  });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
 TEST_F(VexelFrame, TabSelectsAVertexAndTheArrowsMoveItWithinTheDraggingLimits) {
   auto steps = past_the_intro();
   std::uint16_t plain = 0;
