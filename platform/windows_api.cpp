@@ -6,6 +6,7 @@
 // Where this differs from a plain call: a window class of the units gets this procedure in front
 // of its own; PeekMessage waits for input a little while the program's window is minimised and
 // nothing is queued, so that a program that polls does not spin.
+#include "command_line.hpp"
 #include "win32.hpp"
 #include "windows_presenter.hpp"
 #include "windows_text.hpp"
@@ -15,8 +16,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// after <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <map>
@@ -315,14 +314,7 @@ LONG ChangeDisplaySettings(DEVMODE* mode, DWORD flags) {
 namespace platform {
 
 std::vector<std::string> program_arguments() {
-  // the wide command line: the ANSI one loses the letters outside its code page
-  int count = 0;
-  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::string> arguments;
-  for (int i = 1; words != nullptr && i < count; ++i)
-    arguments.push_back(detail::narrow(words[i]));
-  if (words != nullptr) LocalFree(words);
-  return arguments;
+  return detail::process_arguments();
 }
 
 void box_to_standard_error(const std::string& caption, const std::string& text) {

@@ -2,10 +2,16 @@
 // the regular expression of a message box as the headless backend prints it.
 #pragma once
 
+#include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,13 +22,35 @@ namespace fixtures {
 
 using bytes = std::vector<std::uint8_t>;
 
-// A fresh folder removed again at the end of the test.
+// The run's number: its process's. On Windows a death test runs the test again in a new process,
+// which must find the same folders: it takes the first process's number from the environment.
+inline std::string run_id() {
+#ifdef _WIN32
+  if (const char* id = std::getenv("ORLA_TEST_RUN_ID")) return id;
+  const std::string id = std::to_string(_getpid());
+  _putenv_s("ORLA_TEST_RUN_ID", id.c_str());
+  return id;
+#else
+  return std::to_string(::getpid());
+#endif
+}
+
+// A fresh folder removed again at the end of the test, named by the run, the test and its
+// place among the test's folders (the same in a death test's process).
 struct scratch_dir {
   std::filesystem::path path;
   scratch_dir() {
+    static std::string test;
     static int counter = 0;
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "";
+    if (name != test) {
+      test = name;
+      counter = 0;
+    }
     path = std::filesystem::temp_directory_path() /
-           ("orla_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+           ("orla_test_" + run_id() + "_" + std::to_string(std::hash<std::string>{}(test) % 100000) +
+            "_" + std::to_string(counter++));
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
   }
