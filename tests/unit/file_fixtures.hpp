@@ -35,8 +35,18 @@ inline std::string run_id() {
 #endif
 }
 
-// A fresh folder removed again at the end of the test, named by the run, the test and its
-// place among the test's folders (the same in a death test's process).
+// Removes a folder and everything in it, write-protected files too (Windows deletes none).
+inline void remove_folder(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+  for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path, ec);
+}
+
+// A fresh folder removed again at the end of the test, named by the run and its place among the
+// test's folders: the same in a death test's new process, which takes it as its parent left it.
 struct scratch_dir {
   std::filesystem::path path;
   scratch_dir() {
@@ -49,17 +59,12 @@ struct scratch_dir {
       counter = 0;
     }
     path = std::filesystem::temp_directory_path() /
-           ("orla_test_" + run_id() + "_" + std::to_string(std::hash<std::string>{}(test) % 100000) +
-            "_" + std::to_string(counter++));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-  }
-  ~scratch_dir() {
+           ("orla_test_" + run_id() + "_" + std::to_string(counter++));
+    if (GTEST_FLAG_GET(internal_run_death_test).empty()) remove_folder(path);
     std::error_code ec;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path, ec);
+    std::filesystem::create_directories(path, ec);
   }
+  ~scratch_dir() { remove_folder(path); }
   std::string operator/(const std::string& name) const { return (path / name).string(); }
 };
 
