@@ -74,10 +74,13 @@ window_named() {
 }
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 # Starts vexel.exe in folder $1 with the arguments after it; standard error goes to $work/err.
+# Wine reads Unix file names in the locale's character set, and shows its own texts in the
+# locale's language: C.UTF-8 (every Debian has it) gives UTF-8 names and an English Windows.
 start() {
   local folder=$1
   shift
-  (cd "$folder" && exec env LANG=en_US.UTF-8 "$wine_run" "$prefix" ./vexel.exe "$@") \
+  (cd "$folder" && exec env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 \
+    "$wine_run" "$prefix" ./vexel.exe "$@") \
     >"$work/out" 2>"$work/err" &
   program_pid=$!
 }
@@ -133,7 +136,8 @@ xdotool mouseup 1
 sleep 0.1
 xdotool mousemove 700 60
 expect disc 200 300 3 0x0020
-expect circumcircle 0xA000 80 100 200 300 550 405 420 150
+# part of the larger circle lies under the panel
+expect circumcircle 0xA000 60 100 200 300 550 405 420 150
 
 echo "help: button 11 shows it; a press on button 4 only returns"
 click 595 570
