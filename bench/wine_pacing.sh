@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program under Wine beside the SDL build, on one 1024 x 768 Xvfb screen in one run:
 # each started as a user does, the travelling point set going in the pedal-line chapter, then the
-# share of one core taken by the program, the X server and (under Wine) the wineserver, with the
+# share of one core taken by the program, the X server and (under Wine) the wineserver (and, apart,
+# Wine's other processes of the prefix: services, explorer, winedevice), with the
 # revolution period and the frames presented per second (bench/pacing_probe). Reports figures;
 # no bars.
 # Usage: bench/wine_pacing.sh [seconds to watch (default 12)]
@@ -43,12 +44,28 @@ share() {
 # The wineserver of our prefix (other prefixes may have their own).
 our_wineserver() {
   local pid
-  for pid in $(pgrep -x wineserver || true); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+  for pid in $(pgrep -x 'wineserver(64)?' || true); do
+    if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
       echo "$pid"
       return
     fi
   done
+}
+
+# Wine's other processes of our prefix (services, explorer, winedevice ...), but $1 and $2.
+wine_others() {
+  local pid
+  for pid in $(pgrep -u "$(id -u)" || true); do
+    if [ "$pid" != "$1" ] && [ "$pid" != "$2" ] &&
+      { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+      echo "$pid"
+    fi
+  done
+}
+ticks_of() {
+  local pid sum=0
+  for pid in "$@"; do sum=$((sum + $(cpu_ticks "$pid"))); done
+  echo "$sum"
 }
 
 # 1024 x 768 holds the 800 x 600 frame at 1.28 times, without bars
@@ -92,16 +109,21 @@ run() {
   click 735 546  # start: the point accelerates to the slider's speed
   # shellcheck disable=SC2046
   xdotool mousemove $(at 790 10)
-  sleep 2
-  local server p0 x0 s0=0 t0 t1 out
+  sleep 3
+  local server p0 x0 s0=0 o0=0 t0 t1 out others=
   server=$(our_wineserver)
+  [ -n "$server" ] && others=$(wine_others "$program_pid" "$server")
+  # shellcheck disable=SC2086
+  o0=$(ticks_of $others)
   p0=$(cpu_ticks "$program_pid")
   x0=$(cpu_ticks "$xvfb_pid")
   [ -n "$server" ] && s0=$(cpu_ticks "$server")
   t0=$(now_ms)
   out=$("$here/build/release/bench/pacing_probe" "$watch")
   t1=$(now_ms)
-  local program_cpu server_cpu wine_cpu=0 total
+  local program_cpu server_cpu wine_cpu=0 others_cpu total
+  # shellcheck disable=SC2086
+  others_cpu=$(share $(($(ticks_of $others) - o0)) $((t1 - t0)))
   program_cpu=$(share $(($(cpu_ticks "$program_pid") - p0)) $((t1 - t0)))
   server_cpu=$(share $(($(cpu_ticks "$xvfb_pid") - x0)) $((t1 - t0)))
   [ -n "$server" ] && wine_cpu=$(share $(($(cpu_ticks "$server") - s0)) $((t1 - t0)))
@@ -109,8 +131,9 @@ run() {
   echo "$label"
   printf '  %-36s %8s\n' "program CPU (% of a core)" "$program_cpu"
   [ -n "$server" ] && printf '  %-36s %8s\n' "wineserver CPU (% of a core)" "$wine_cpu"
+  [ -n "$server" ] && printf '  %-36s %8s\n' "Wine's other processes (% of a core)" "$others_cpu"
   printf '  %-36s %8s\n' "X server CPU (% of a core)" "$server_cpu"
-  printf '  %-36s %8s\n' "together (% of a core)" "$total"
+  printf '  %-36s %8s\n' "program + servers (% of a core)" "$total"
   printf '  %-36s %8s\n' "revolution at slider 40 (s)" "$(echo "$out" | awk '$1 == "period" {print $2}')"
   printf '  %-36s %8s\n' "frames presented per second" "$(echo "$out" | awk '$1 == "fps" {print $2}')"
   kill "$program_pid" 2>/dev/null || true
