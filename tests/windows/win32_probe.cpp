@@ -17,18 +17,30 @@ bool recording = false;
 
 const char* name_of(UINT m) {
   switch (m) {
-    case WM_CREATE: return "WM_CREATE";
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_ACTIVATE: return "WM_ACTIVATE";
-    case WM_PAINT: return "WM_PAINT";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_SYSCOMMAND: return "WM_SYSCOMMAND";
-    case WM_SIZE: return "WM_SIZE";
-    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
-    case WM_CHAR: return "WM_CHAR";
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_USER + 1: return "WM_USER+1";
-    default: return nullptr;
+    case WM_CREATE:
+      return "WM_CREATE";
+    case WM_DESTROY:
+      return "WM_DESTROY";
+    case WM_ACTIVATE:
+      return "WM_ACTIVATE";
+    case WM_PAINT:
+      return "WM_PAINT";
+    case WM_CLOSE:
+      return "WM_CLOSE";
+    case WM_SYSCOMMAND:
+      return "WM_SYSCOMMAND";
+    case WM_SIZE:
+      return "WM_SIZE";
+    case WM_SHOWWINDOW:
+      return "WM_SHOWWINDOW";
+    case WM_CHAR:
+      return "WM_CHAR";
+    case WM_KEYDOWN:
+      return "WM_KEYDOWN";
+    case WM_USER + 1:
+      return "WM_USER+1";
+    default:
+      return nullptr;
   }
 }
 
@@ -83,9 +95,9 @@ int main() {
   std::printf("RegisterClass: %d; the same name again: %d\n", registered, again);
 
   recording = true;
-  HWND w = CreateWindowExW(0, L"probe", L"probe", WS_POPUP | WS_VISIBLE | WS_SYSMENU,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                           nullptr, c.hInstance, nullptr);
+  HWND w = CreateWindowExW(0, L"probe", L"probe", WS_POPUP | WS_VISIBLE | WS_SYSMENU, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                           c.hInstance, nullptr);
   report("CreateWindowEx(WS_POPUP|WS_VISIBLE) sends");
   RECT r;
   GetWindowRect(w, &r);
@@ -104,8 +116,9 @@ int main() {
   const int shown = ShowCursor(TRUE);
   const int twice = ShowCursor(TRUE);
   const int back = ShowCursor(FALSE);
-  std::printf("ShowCursor(FALSE) %d, ShowCursor(TRUE) %d, ShowCursor(TRUE) %d, ShowCursor(FALSE) %d\n",
-              hidden, shown, twice, back);
+  std::printf(
+      "ShowCursor(FALSE) %d, ShowCursor(TRUE) %d, ShowCursor(TRUE) %d, ShowCursor(FALSE) %d\n",
+      hidden, shown, twice, back);
 
   ShowWindow(w, SW_MINIMIZE);
   report("ShowWindow(SW_MINIMIZE) sends");
