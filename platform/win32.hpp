@@ -251,7 +251,9 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 void PostQuitMessage(int exit_code);
 // Takes the next message (optionally only one window's) without waiting; FALSE when none.
 BOOL PeekMessage(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
-// No character messages are generated: nothing here reads them. TRUE for key messages.
+// TRUE for key messages. The character a key press typed comes as WM_CHAR right after its
+// WM_KEYDOWN, as Win32's TranslateMessage posts it; here the backend posts it, since the window
+// system, not this layer, knows the user's keyboard layout.
 BOOL TranslateMessage(const MSG* msg);
 // Calls the window procedure of the message's window; 0 when it has none.
 LRESULT DispatchMessage(const MSG* msg);
