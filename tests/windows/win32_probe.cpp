@@ -73,7 +73,9 @@ void pump() {
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
-      seen.push_back("WM_QUIT(" + std::to_string(m.wParam) + ")");
+      char line[40];
+      std::snprintf(line, sizeof line, "WM_QUIT(%llu)", static_cast<unsigned long long>(m.wParam));
+      seen.push_back(line);
       continue;
     }
     TranslateMessage(&m);
@@ -170,7 +172,9 @@ int main() {
   MSG m;
   std::string order;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    order += " " + std::to_string(m.message);
+    char number[16];
+    std::snprintf(number, sizeof number, " %u", m.message);
+    order += number;
     if (m.message == WM_QUIT) break;
   }
   std::printf("PostQuitMessage then a posted message: taken in the order%s (WM_QUIT = %d)\n",
