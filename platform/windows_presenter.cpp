@@ -191,6 +191,8 @@ bool presenter_message(void* handle, unsigned message, std::uintptr_t& wParam,
       return false;
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
+        // Wine minimises without an activation message: the units hear of it all the same
+        if (!p.minimised) PostMessageW(window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
         p.minimised = true;
       } else {
         if (p.minimised) {
