@@ -265,6 +265,7 @@ async function session() {
     await layoutKey(page, key, code, shift);
     await expectCanvas(page, ['panel', assets, 9, 4, speed]);
   }
+  await page.screenshot({ path: join(out, 'speed-keys.png') });
 
   log('the exit button ends the program: black canvas, the end line and the restart link');
   await click(page, ...button.exit);
