@@ -76,8 +76,9 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window);
       return 0;
     case WM_SYSKEYDOWN:
+      // posted, as Windows does: the window closes when the queue is next taken
       if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
-        SendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SYSCOMMAND:
       if (sys().system_command_observer) sys().system_command_observer(wParam & 0xFFF0);

@@ -2,11 +2,11 @@
 // its display modes) and the program's command line.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "backend.hpp"
+#include "command_line.hpp"
 #include "win32_state.hpp"
 
 using win32::detail::sys;
@@ -52,13 +52,7 @@ namespace platform {
 
 std::vector<std::string> program_arguments() {
   if (sys().arguments) return *sys().arguments;
-  // the kernel keeps the command line as zero-terminated words, the program name first
-  std::ifstream in("/proc/self/cmdline", std::ios::binary);
-  std::vector<std::string> words;
-  std::string word;
-  while (std::getline(in, word, '\0')) words.push_back(word);
-  if (!words.empty()) words.erase(words.begin());
-  return words;
+  return detail::process_arguments();
 }
 
 void box_to_standard_error(const std::string& caption, const std::string& text) {
