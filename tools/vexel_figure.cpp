@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   const fs::path base = fs::absolute(output, ec);
+  fs::create_directories(base.parent_path(), ec);
   if (chdir(folder.c_str()) != 0) {
     std::fprintf(stderr, "vexel_figure: cannot enter the run folder %s\n", folder.c_str());
     return 2;
