@@ -120,6 +120,37 @@ written write_into_place(const fs::path& target, const std::string& bytes, std::
   return written::ok;
 }
 
+// The message in the small font's code page: ASCII, and the Hungarian letters at their Latin-2
+// codes; any other letter (of a folder's name, say) shows as '?'.
+std::string in_font_code_page(const std::string& utf8) {
+  static constexpr struct {
+    char32_t letter;
+    unsigned char code;
+  } hungarian[] = {{U'Á', 0xC1}, {U'É', 0xC9}, {U'Í', 0xCD}, {U'Ó', 0xD3}, {U'Ö', 0xD6},
+                   {U'Ő', 0xD5}, {U'Ú', 0xDA}, {U'Ü', 0xDC}, {U'Ű', 0xDB}, {U'á', 0xE1},
+                   {U'é', 0xE9}, {U'í', 0xED}, {U'ó', 0xF3}, {U'ö', 0xF6}, {U'ő', 0xF5},
+                   {U'ú', 0xFA}, {U'ü', 0xFC}, {U'ű', 0xFB}};
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    char32_t letter = length == 1 ? 0 : c & (0x7F >> length);
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+      letter = letter << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    char shown = '?';
+    for (const auto& h : hungarian)
+      if (h.letter == letter) shown = static_cast<char>(h.code);
+    out += shown;
+    i += length;
+  }
+  return out;
+}
+
 void show_message(const std::string& text) {
   out_state.message = text;
   out_state.message_since = win32::GetTickCount();
@@ -271,7 +302,7 @@ std::string detail::figure_message() {
 }
 
 void detail::draw_figure_message() {
-  std::string text = figure_message();
+  std::string text = in_font_code_page(figure_message());
   if (text.empty()) return;
   // a long path keeps its end, where the file's name is
   if (text.size() > message_chars) text = "..." + text.substr(text.size() - (message_chars - 3));
