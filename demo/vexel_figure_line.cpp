@@ -140,10 +140,13 @@ detail::figure_reading detail::read_figure_line(std::string_view line) {
     };
     if (key == "A" || key == "B" || key == "C") {
       const int v = key[0] - 'A';
-      if (twice(vertex_seen[v])) return refuse("the vertex " + std::string(key) + " is given twice");
+      if (twice(vertex_seen[v]))
+        return refuse("the vertex " + std::string(key) + " is given twice");
       const std::size_t comma = value.find(',');
-      const auto x = comma == std::string_view::npos ? std::nullopt : number(value.substr(0, comma));
-      const auto y = comma == std::string_view::npos ? std::nullopt : number(value.substr(comma + 1));
+      const auto x =
+          comma == std::string_view::npos ? std::nullopt : number(value.substr(0, comma));
+      const auto y =
+          comma == std::string_view::npos ? std::nullopt : number(value.substr(comma + 1));
       if (!x || !y)
         return refuse("the vertex " + std::string(key) + ": " + quoted(value) +
                       " is not a pair of numbers x,y");

@@ -307,9 +307,10 @@ void detail::draw_figure_message() {
   // a long path keeps its end, where the file's name is
   if (text.size() > message_chars) text = "..." + text.substr(text.size() - (message_chars - 3));
   // the panel's own colour under it, read from the backdrop beside the title line
-  const WORD panel = BACKGROUND.DATA != nullptr && BACKGROUND.BREITE == WIDTH
-                         ? BACKGROUND.DATA[static_cast<std::size_t>(message_top) * WIDTH + WIDTH - 1]
-                         : orla::PACK(5, 14, 9);
+  const WORD panel =
+      BACKGROUND.DATA != nullptr && BACKGROUND.BREITE == WIDTH
+          ? BACKGROUND.DATA[static_cast<std::size_t>(message_top) * WIDTH + WIDTH - 1]
+          : orla::PACK(5, 14, 9);
   for (LONGINT y = message_top; y <= message_bottom && y < RESULT.HOEHE; ++y)
     for (LONGINT x = message_x - 4; x < RESULT.BREITE; ++x)
       RESULT.DATA[static_cast<std::size_t>(y) * RESULT.BREITE + x] = panel;

@@ -155,9 +155,9 @@ struct svg_painter {
     place(t1, t1 * t1 / twice - half, bx, by);
     if (!finite({ax, ay, cx, cy, bx, by})) return;
     out += "<path" + id("parabola", i, is_shadow) + " d=\"M " + num(ax) + " " + num(ay) + " Q " +
-           num(cx) + " " + num(cy) + " " + num(bx) + " " + num(by) +
-           "\" fill=\"none\" stroke=\"" + (is_shadow ? shadow : colour(q.R, q.G, q.B)) +
-           "\" stroke-width=\"" + num(stroke_width(q.VASTAGSAG)) +
+           num(cx) + " " + num(cy) + " " + num(bx) + " " + num(by) + "\" fill=\"none\" stroke=\"" +
+           (is_shadow ? shadow : colour(q.R, q.G, q.B)) + "\" stroke-width=\"" +
+           num(stroke_width(q.VASTAGSAG)) +
            "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
   }
 };

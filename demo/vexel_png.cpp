@@ -77,13 +77,14 @@ void literal(bit_writer& w, unsigned v) {
     w.code(0xC0 + v - 280, 8);
 }
 
-constexpr std::uint16_t length_base[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                         31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::uint16_t length_base[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                         15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                         67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::uint8_t length_extra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                          2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::uint16_t distance_base[] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                           33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                           1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint16_t distance_base[] = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::uint8_t distance_extra[] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                            6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
@@ -161,7 +162,8 @@ std::string detail::png_file(const std::uint16_t* pixels, int width, int rows) {
   std::string header;
   put32(header, static_cast<std::uint32_t>(width));
   put32(header, static_cast<std::uint32_t>(rows));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+  header +=
+      std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
   chunk(out, "IHDR", header);
   std::string raw;
   raw.reserve(static_cast<std::size_t>(rows) * (3 * static_cast<std::size_t>(width) + 1));

@@ -1,9 +1,9 @@
 // platform: the user's services on Windows (the Windows build only): the Pictures known folder
 // and the Windows clipboard as Unicode text. Windows has no downloads for a program and no
 // address to keep the figure in.
-#include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

@@ -352,12 +352,14 @@ TEST(VexelFigure, FigureLineRoundTripsAndEveryBadLineIsRefusedWithItsMessage) {
     detail::apply_figure(read.figure);
     EXPECT_EQ(detail::figure_line(detail::current_figure()), line);
   }
-  EXPECT_EQ(detail::figure_line(detail::figure_state{}), "A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=2");
+  EXPECT_EQ(detail::figure_line(detail::figure_state{}),
+            "A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=2");
   const auto pedal = detail::read_figure_line(" A=300,400;B=550,405;C=420,150;ch=9;t=0.785;v=40\n");
   ASSERT_TRUE(pedal.ok) << pedal.error;
   EXPECT_EQ(detail::figure_line(pedal.figure),
             "A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=9;t=0.7850;v=40;m=stop");
-  EXPECT_TRUE(detail::read_figure_line("A=1,1;B=2,2;C=3,3").ok) << "a degenerate triangle is a figure";
+  EXPECT_TRUE(detail::read_figure_line("A=1,1;B=2,2;C=3,3").ok)
+      << "a degenerate triangle is a figure";
 
   const struct {
     std::string line;
@@ -392,7 +394,8 @@ TEST(VexelFigure, FigureLineRoundTripsAndEveryBadLineIsRefusedWithItsMessage) {
       {"A=300,400;B=550,405;C=420,150;v=86", "the speed v: '86' is not a whole number 0 to 85"},
       {"A=300,400;B=550,405;C=420,150;v=-1", "is not a whole number"},
       {"A=300,400;B=550,405;C=420,150;m=fly", "the mode m: 'fly' is not one of run, stop, mouse"},
-      {std::string(100 * 1024, 'A'), "the figure line is too long (102400 characters; at most 4096)"},
+      {std::string(100 * 1024, 'A'),
+       "the figure line is too long (102400 characters; at most 4096)"},
       {"A=300,400;B=550,405;C=420,150;ch=9;t=" + std::string(1024 * 1024, '1'),
        "the figure line is too long (1048613 characters"},
       {"A=" + std::string(3000, '1') + ",1;B=1,1;C=2,2", "the vertex A: '111111"},
@@ -429,7 +432,8 @@ std::map<std::string, REAL> svg_attributes(const std::string& svg, const std::st
   for (const char* name : {"cx", "cy", "r", "x1", "y1", "x2", "y2", "stroke-width"}) {
     const std::string key = std::string(" ") + name + "=\"";
     const std::size_t k = element.find(key);
-    if (k != std::string::npos) values[name] = std::strtod(element.c_str() + k + key.size(), nullptr);
+    if (k != std::string::npos)
+      values[name] = std::strtod(element.c_str() + k + key.size(), nullptr);
   }
   const std::size_t d = element.find(" d=\"M ");
   if (d != std::string::npos) {
@@ -489,7 +493,8 @@ TEST(VexelFigure, SvgAgreesWithTheRecordsForRandomTrianglesInEveryChapter) {
         auto a = svg_attributes(svg, prefix + "line-" + std::to_string(i));
         if (a.empty()) continue;  // a line that misses the figure area is left out
         // both ends lie on the record's line: its direction and its place
-        for (const auto& [px, py] : {std::pair{a["x1"] - d, a["y1"] - d}, std::pair{a["x2"] - d, a["y2"] - d}}) {
+        for (const auto& [px, py] :
+             {std::pair{a["x1"] - d, a["y1"] - d}, std::pair{a["x2"] - d, a["y2"] - d}}) {
           const REAL off = e.YXFORMA ? std::fabs(e.M * px + e.C - py) / std::hypot(1.0, e.M)
                                      : std::fabs(e.M2 * py + e.C2 - px) / std::hypot(1.0, e.M2);
           EXPECT_LT(off, close) << "line " << i << " chapter " << int(SARGAMENU);
@@ -506,13 +511,15 @@ TEST(VexelFigure, SvgAgreesWithTheRecordsForRandomTrianglesInEveryChapter) {
         auto a = svg_attributes(svg, prefix + "parabola-" + std::to_string(i));
         ASSERT_EQ(a.count("qx"), 1u) << "parabola " << i;
         // the curve's ends and its middle are as far from the focus as from the directrix
-        const REAL mx = (a["mx"] + 2 * a["qx"] + a["ex"]) / 4, my = (a["my"] + 2 * a["qy"] + a["ey"]) / 4;
+        const REAL mx = (a["mx"] + 2 * a["qx"] + a["ex"]) / 4,
+                   my = (a["my"] + 2 * a["qy"] + a["ey"]) / 4;
         for (const auto& [px, py] : {std::pair{a["mx"] - d, a["my"] - d}, std::pair{mx - d, my - d},
                                      std::pair{a["ex"] - d, a["ey"] - d}}) {
           const REAL to_focus = std::hypot(px - q.FX, py - q.FY);
           const REAL to_line = q.YXFORMA ? std::fabs(q.M * px + q.C - py) / std::hypot(1.0, q.M)
                                          : std::fabs(q.M2 * py + q.C2 - px) / std::hypot(1.0, q.M2);
-          EXPECT_NEAR(to_focus, to_line, close * std::max(1.0, to_focus / 1000)) << "parabola " << i;
+          EXPECT_NEAR(to_focus, to_line, close * std::max(1.0, to_focus / 1000))
+              << "parabola " << i;
         }
         ++parabolas;
       }

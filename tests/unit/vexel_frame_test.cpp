@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "file_fixtures.hpp"
@@ -721,8 +721,8 @@ TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLin
   const pictures_folder_for_the_test pictures(folder.string());
   headless::clear_user_services();
   auto steps = past_the_intro();
-  steps.push_back([] { tap('8'); });                   // the pedal-line chapter
-  steps.push_back([] { tap(win32::VK_SPACE); });       // the point starts
+  steps.push_back([] { tap('8'); });              // the pedal-line chapter
+  steps.push_back([] { tap(win32::VK_SPACE); });  // the point starts
   for (int i = 0; i < 20; ++i) steps.push_back([] {});
   steps.push_back([&] {
     EXPECT_TRUE(PLAY && PILSEB > 0) << "the point runs";
@@ -768,8 +768,7 @@ TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLin
     const std::string copied = headless::clipboard_text();
     const auto read = detail::read_figure_line(copied);
     EXPECT_TRUE(read.ok) << copied;
-    EXPECT_TRUE(copied.starts_with("A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=9;t="))
-        << copied;
+    EXPECT_TRUE(copied.starts_with("A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=9;t=")) << copied;
     EXPECT_TRUE(copied.ends_with(";v=40;m=run")) << copied;
     EXPECT_EQ(detail::figure_message(), "Másolva: " + copied);
     // again by the key without Ctrl (in the same second the names get a suffix)
@@ -821,8 +820,10 @@ TEST(VexelSave, TakenNamesGetASuffixAndAFolderIsMadeOrRefused) {
   ASSERT_TRUE(fourth.ok) << fourth.error;
   EXPECT_EQ(fourth.png_path, folder + "/vexel-x-1-4.png");
   EXPECT_EQ(fourth.svg_path, folder + "/vexel-x-1-4.svg");
-  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1.png"), (std::vector<std::uint8_t>{'P', 'N', 'G'}));
-  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1-2.svg"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1.png"),
+            (std::vector<std::uint8_t>{'P', 'N', 'G'}));
+  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1-2.svg"),
+            (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(files_in(folder).size(), 6u) << "no temporary file is left";
   // a folder under a file cannot be made
   fixtures::write_file(dir / "file", {1});
