@@ -75,6 +75,9 @@ bool act(const key_press& key) {
     detail::request_save();
   } else if (code == win32::VK_F1 || code == 'H') {
     clicked_button = help_button;
+    // the mouse cannot open help during a drag (that takes a fresh click); a key can, and a drag
+    // left on would make the click that leaves help move the vertex there
+    MOZGAT = false;
   } else if (code == win32::VK_SPACE || code == win32::VK_RETURN) {
     if (!pedal) return false;
     clicked_button = PLAY ? stop_button : start_button;

@@ -1,4 +1,4 @@
-// platform: the user's services on Windows (the Windows build only): the Pictures known folder
+// platform: the user's services on Windows (the Windows program): the Pictures known folder
 // and the Windows clipboard as Unicode text. Windows has no downloads for a program and no
 // address to keep the figure in.
 #include <knownfolders.h>

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numbers>
 
 #include "file_fixtures.hpp"
 #include "orla_sprites.hpp"
@@ -70,8 +71,8 @@ TEST_F(VexelFrame, StartsShowsTheCircumcircleChapterAndExitsByButtonOne) {
     const std::uint16_t ring = packed(k.R, k.G, k.B);
     int on_ring = 0;
     for (int a = 0; a < 360; a += 5) {
-      const int x = static_cast<int>(std::lrint(k.X + k.SUGAR * std::cos(a * M_PI / 180)));
-      const int y = static_cast<int>(std::lrint(k.Y + k.SUGAR * std::sin(a * M_PI / 180)));
+      const int x = static_cast<int>(std::lrint(k.X + k.SUGAR * std::cos(a * std::numbers::pi / 180)));
+      const int y = static_cast<int>(std::lrint(k.Y + k.SUGAR * std::sin(a * std::numbers::pi / 180)));
       if (y < 458 && x >= 0 && x < 800 && y >= 0) on_ring += near_colour(x, y, ring);
     }
     EXPECT_GT(on_ring, 50);
@@ -273,7 +274,7 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
         break;
     }
     double step = VEXEL_SZOG - previous;
-    if (step < -M_PI) step += 2 * M_PI;  // wrapped past 2 pi
+    if (step < -std::numbers::pi) step += 2 * std::numbers::pi;  // wrapped past 2 pi
     previous = VEXEL_SZOG;
     if (stalled) {
       result.in_the_stall = step;
@@ -297,7 +298,7 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
 }  // namespace
 
 TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
-  const double start_speed = 2 * M_PI / 15;  // a revolution in 15 s at slider 40
+  const double start_speed = 2 * std::numbers::pi / 15;  // a revolution in 15 s at slider 40
   // 62.5 frames per second with one calibration, 25 with a count four times as large
   for (const auto& [readings, ms] : {std::pair{1000, 16}, std::pair{4000, 40}}) {
     const turning t = measure_turning(readings, ms, 589 - 40);
@@ -459,6 +460,31 @@ TEST_F(VexelFrame, HelpKeysOpenTheHelpScreenAndAnyKeyReturns) {
     EXPECT_EQ(SARGAMENU, 2) << "the key that leaves help acts on nothing else";
   });
   steps.push_back([] { EXPECT_EQ(SARGAMENU, 2); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, AHelpKeyPressedDuringADragEndsTheDrag) {
+  auto steps = past_the_intro();
+  steps.push_back([] { press(300, 400); });
+  steps.push_back([] { move(200, 300, true); });
+  steps.push_back([] {
+    ASSERT_TRUE(MOZGAT);
+    ASSERT_EQ(PONT[1].X, 200.0);
+    tap('H');
+  });
+  steps.push_back([] { release(200, 300); });
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    press(600, 550);  // leaves help from the panel, and is still held in the next frame
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB);
+    EXPECT_FALSE(MOZGAT);
+    EXPECT_EQ(PONT[1].X, 200.0) << "the vertex stays where the drag left it";
+    EXPECT_EQ(PONT[1].Y, 300.0);
+    release(600, 550);
+  });
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
