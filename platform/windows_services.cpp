@@ -1,9 +1,10 @@
 // platform: the user's services on Windows (the Windows program): the Pictures known folder
 // and the Windows clipboard as Unicode text. Windows has no downloads for a program and no
 // address to keep the figure in.
+#include <windows.h>
+// after <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <string>
 
