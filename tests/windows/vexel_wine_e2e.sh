@@ -156,6 +156,12 @@ import -window root -depth 8 "rgb:$work/shot.rgb"
 echo "--figure: the incircle chapter of the line's triangle; Ctrl+S saves it into Pictures"
 pictures_folder=$(find "$prefix/drive_c/users" -mindepth 2 -maxdepth 2 -name Pictures | head -1)
 [ -n "$pictures_folder" ] || fail "the prefix has no Pictures folder"
+# Wine links the prefix's Pictures to the home folder: the test's files go into a folder of the
+# prefix's own instead, never into the home folder
+if [ -L "$pictures_folder" ]; then
+  rm "$pictures_folder"
+  mkdir "$pictures_folder"
+fi
 saved() { ls "$pictures_folder/" | grep -c '^vexel-incircle-[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\?\.\(png\|svg\)$' || true; }
 saved_before=$(saved)
 xdotool mousemove 400 40
@@ -171,4 +177,5 @@ poll 20 "a PNG and an SVG in $pictures_folder" saved_now
 echo "  $(ls -t "$pictures_folder" | head -2 | tr '\n' ' ')"
 xdotool key ctrl+q
 ended_with 0
+rm -f "$pictures_folder"/vexel-incircle-*
 echo "PASS"
