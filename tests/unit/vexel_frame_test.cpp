@@ -825,15 +825,15 @@ TEST(VexelSave, TakenNamesGetASuffixAndAFolderIsMadeOrRefused) {
   const std::string folder = (dir.path / "a" / "b").string();
   const auto first = detail::save_files(folder, "vexel-x-1", "PNG", "SVG");
   ASSERT_TRUE(first.ok) << first.error;
-  EXPECT_EQ(first.png_path, folder + "/vexel-x-1.png");
+  EXPECT_EQ(first.png_path, (fs::path(folder) / "vexel-x-1.png").string());
   // a picture of that name without its drawing, and one drawing without its picture: each
   // blocks its suffix; nothing is overwritten
   fixtures::write_file(folder + "/vexel-x-1-2.svg", {'o', 'l', 'd'});
   fixtures::write_file(folder + "/vexel-x-1-3.png", {'o', 'l', 'd'});
   const auto fourth = detail::save_files(folder, "vexel-x-1", "PNG2", "SVG2");
   ASSERT_TRUE(fourth.ok) << fourth.error;
-  EXPECT_EQ(fourth.png_path, folder + "/vexel-x-1-4.png");
-  EXPECT_EQ(fourth.svg_path, folder + "/vexel-x-1-4.svg");
+  EXPECT_EQ(fourth.png_path, (fs::path(folder) / "vexel-x-1-4.png").string());
+  EXPECT_EQ(fourth.svg_path, (fs::path(folder) / "vexel-x-1-4.svg").string());
   EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1.png"),
             (std::vector<std::uint8_t>{'P', 'N', 'G'}));
   EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1-2.svg"),
@@ -848,7 +848,7 @@ TEST(VexelSave, TakenNamesGetASuffixAndAFolderIsMadeOrRefused) {
   const fs::path locked = dir.path / "locked";
   fs::create_directories(locked);
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  if (::access(locked.c_str(), W_OK) != 0) {
+  if (::access(locked.string().c_str(), W_OK) != 0) {
     const auto denied = detail::save_files(locked.string(), "vexel-x", "P", "S");
     EXPECT_FALSE(denied.ok);
     EXPECT_NE(denied.error.find("ermission denied"), std::string::npos) << denied.error;
