@@ -785,6 +785,15 @@ TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLin
     EXPECT_EQ(files_in(folder).size(), 4u);
     EXPECT_TRUE(headless::message_boxes().empty());
   });
+  // the message stays three seconds (16 ms a frame), then the title line is the backdrop's
+  for (int i = 0; i < 175; ++i) steps.push_back([] {});
+  steps.push_back([] { EXPECT_FALSE(detail::figure_message().empty()) << "2.8 s"; });
+  for (int i = 0; i < 15; ++i) steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_TRUE(detail::figure_message().empty()) << "3.04 s";
+    for (int x = 184; x < 800; ++x)
+      ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
+  });
   EXPECT_EQ(run_steps(steps, run_folder(), 16).exit_code, 0);
 }
 
