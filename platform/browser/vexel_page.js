@@ -156,6 +156,14 @@ mergeInto(LibraryManager.library, {
         d.getElementById('end-text').textContent = vexelPage.lastStopBox[1];
         d.getElementById('end-error').hidden = false;
       }
+      // the restart keeps the figure the address holds: a link to the same address with its
+      // fragment would only move to the fragment, so the link reloads the page
+      var restart = d.getElementById('restart');
+      restart.href = location.href;
+      restart.addEventListener('click', function(e) {
+        e.preventDefault();
+        location.reload();
+      });
       d.getElementById('end').hidden = false;
     },
   },

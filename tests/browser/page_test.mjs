@@ -253,6 +253,14 @@ async function session() {
     fail(`restart link "${shown.link}" to ${shown.href}`);
   if (shown.error) fail('an error is shown after a normal end');
   await page.screenshot({ path: join(out, 'end.png') });
+
+  log('the restart link starts again with the figure the address kept: the dragged vertices');
+  await page.click('#restart');
+  await until('the first frame after the restart', async () => (await stats(page))?.frames > 0,
+              20000);
+  await click(page, 400, 20);
+  await expectCanvas(page, ['disc', 200, 300, 3, vertex]);
+  await expectCanvas(page, ['disc', 500, 350, 3, vertex]);
   await context.close();
 }
 
