@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
   (void)argc;
   (void)argv;
   const std::vector<std::string> arguments = platform::program_arguments();
-  const std::string locale = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH ? "en" : "hu";
+  const std::string locale =
+      PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH ? "en" : "hu";
   const auto desktop = [&locale](const char* variable) -> const char* {
     return std::string(variable) == "LANG" ? locale.c_str() : nullptr;
   };

@@ -51,8 +51,8 @@ std::int64_t steps_due() {
 void MP_KISZAMITAS() {
   const win32::DWORD start = win32::GetTickCount();
   std::int64_t count = 0;
-  // changed: the elapsed time is the unsigned 32-bit difference, so a wrap of the tick counter
-  // during the three seconds neither stalls the count nor ends it early.
+  // the elapsed time is the unsigned 32-bit difference, so a wrap of the tick counter during the
+  // three seconds neither stalls the count nor ends it early
   do {
     ++count;
   } while (static_cast<win32::DWORD>(win32::GetTickCount() - start) < calibration_ms);

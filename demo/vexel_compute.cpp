@@ -1,7 +1,10 @@
 // vexel: the per-frame computation of the figure: every construction, the travelling point on
-// the circumcircle, its pedal line and the parabolas.
+// the circumcircle, its pedal line and the parabolas, opened by the backdrop copy and the clearing
+// of the scene layer.
 #include <cmath>
 
+#include "orla.hpp"
+#include "orla_sprites.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
 
@@ -21,6 +24,9 @@ void detail::compute_frame(std::int64_t steps) {
   if (GOMBKATTINT(slider_button) && SARGAMENU == pedal_chapter) {
     SEBESSEG = static_cast<BYTE>(GOMB[slider_button].y2 - orla_win32::M_Y);
   }
+  // The backdrop becomes the frame, and the scene layer is cleared.
+  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
+  orla_sprites::SCALESPRITE(URES, SPRITE01);
 
   // Midpoints, sides and side lines.
   QKETPONT_FELEZOJE(1, 2, 4);

@@ -68,6 +68,9 @@ void post_message(win32::HWND window, win32::UINT message, win32::WPARAM wParam,
 // being released).
 void post_key(win32::HWND window, win32::WORD virtual_key, bool down, bool repeat, bool alt,
               std::uint8_t scan_code = 0);
+// The character the key press posted last typed on the user's layout (a UTF-16 unit): WM_CHAR
+// with that press's lParam, as TranslateMessage posts it. Call it right after that post_key.
+void post_character(win32::HWND window, win32::WORD character);
 // A mouse move to (x, y) in frame coordinates with the MK_ mask `buttons`; dropped when nothing
 // changed since the last one posted.
 void post_mouse_move(win32::HWND window, int x, int y, win32::WPARAM buttons);

@@ -124,6 +124,9 @@ mergeInto(LibraryManager.library, {
         var vk = vexelPage.virtualKey(e);
         if (vk === 0) return;
         queue(3, vk, e.type === 'keydown' ? 1 : 0, e.repeat ? 1 : 0, e.altKey ? 1 : 0);
+        // the character the key typed on the user's layout, as Win32's WM_CHAR after the press
+        if (e.type === 'keydown' && e.key && e.key.length === 1 && !e.ctrlKey && !e.altKey)
+          queue(5, e.key.charCodeAt(0), 0, 0, 0);
         // keys the page would act on (scrolling, the menu bar) belong to the program
         // Ctrl+S saves the figure, not the page
         if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12 ||
