@@ -874,8 +874,7 @@ TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLin
   for (int i = 0; i < 15; ++i) steps.push_back([] {});
   steps.push_back([] {
     EXPECT_TRUE(detail::figure_message().empty()) << "3.04 s";
-    for (int x = 184; x < 800; ++x)
-      ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
+    for (int x = 184; x < 800; ++x) ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
   });
   EXPECT_EQ(run_steps(steps, run_folder(), 16).exit_code, 0);
 }
@@ -975,4 +974,32 @@ TEST_F(VexelFrame, FigureLineGivenAtStartIsShownAfterTheIntroAndABadOneIsRefused
   EXPECT_EQ(run_steps(steps).exit_code, 0);
   headless::clear_message_boxes();
   detail::choose_start_figure({});
+}
+
+TEST(VexelSave, PicturesFolderOfTheXdgDesktop) {
+  const auto folder = [](std::map<std::string, std::string> environment, std::string dirs) {
+    return platform::detail::xdg_pictures_folder(
+        [environment](const char* name) -> const char* {
+          const auto it = environment.find(name);
+          return it == environment.end() ? nullptr : it->second.c_str();
+        },
+        [dirs](const std::string& path) {
+          return path == "/home/kati/.config/user-dirs.dirs" || path == "/cfg/user-dirs.dirs"
+                     ? dirs
+                     : std::string();
+        });
+  };
+  const std::string dirs =
+      "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Asztal\"\n"
+      "XDG_PICTURES_DIR=\"$HOME/Képek\"\n";
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, dirs), "/home/kati/Képek");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}, {"XDG_CONFIG_HOME", "/cfg"}},
+                   "XDG_PICTURES_DIR=\"/srv/pictures\"\n"),
+            "/srv/pictures");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}, {"XDG_PICTURES_DIR", "/set/here"}}, dirs), "/set/here");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, ""), "/home/kati/Pictures") << "no user-dirs.dirs";
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, "XDG_PICTURES_DIR=\"$HOME/\"\n"),
+            "/home/kati/Pictures")
+      << "the home folder itself means none";
+  EXPECT_EQ(folder({}, dirs), "") << "no home: no folder, and the save says so";
 }
