@@ -83,10 +83,14 @@ void queue_key_press(WPARAM code, LPARAM lParam) {
   press_awaiting_character = &press;
 }
 
+// A release of a button the program reads.
+bool is_button_release(UINT message) {
+  return message == WM_LBUTTONUP || message == WM_RBUTTONUP;
+}
+
 // A press or release of a button the program reads.
 bool is_button_change(UINT message) {
-  return message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN ||
-         message == WM_RBUTTONUP;
+  return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || is_button_release(message);
 }
 
 }  // namespace
@@ -246,14 +250,15 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void GETALLMESSAGES() {
   M_MOVED = false;
-  // changed: a button press or release is handled in a pass of its own, the rest left queued for
-  // the next, so that a frame sees the pointer where the button changed. A late frame would
-  // otherwise see a press only after the moves that followed it (a drag missing its vertex), a
-  // release before the moves that came ahead of it (a drag ending short), and a press and its
-  // release not at all when they came in one pass (a click lost).
+  // changed: a button press or release ends the pass, and a release also starts one, the rest
+  // left queued for the next, so that a frame sees the pointer where the button changed. A late
+  // frame would otherwise see a press only after the moves that followed it (a drag missing its
+  // vertex), a release before the moves made while the button was still held (a drag ending
+  // short), and a press and its release not at all when they came in one pass (a click lost).
+  // The moves before a press only bring the pointer to where it is pressed.
   bool handled_any = false;
   while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_NOREMOVE)) {
-    if (is_button_change(WINDOW_EVENTMESSAGE.message) && handled_any) return;
+    if (is_button_release(WINDOW_EVENTMESSAGE.message) && handled_any) return;
     if (!PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) return;
     const UINT message = WINDOW_EVENTMESSAGE.message;
     if (message == WM_QUIT) return;
