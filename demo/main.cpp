@@ -1,6 +1,6 @@
 // vexel: the program's entry point: the pictures' language from the command line or the desktop
-// (--lang hu|en; LC_ALL, LC_MESSAGES, LANG; on Windows the display language), then the
-// demonstration.
+// (--lang hu|en; LC_ALL, LC_MESSAGES, LANG; on Windows the display language), the start figure
+// (--figure LINE), then the demonstration.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     std::exit(2);
   }
   vexel::detail::picture_language = choice.chosen;
+  // a figure line that cannot be used is said here and in a box after the intro
+  if (const std::string refusal = vexel::detail::choose_start_figure(arguments); !refusal.empty())
+    std::fprintf(stderr, "vexel: %s\n", refusal.c_str());
   // through exit(), not a return: where the platform resumes main after the loop has handed the
   // thread to it (the browser), a value returned from main would reach nobody
   std::exit(vexel::VEXEL_MAIN());

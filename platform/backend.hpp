@@ -1,6 +1,8 @@
 // platform: the contract between the Win32 subset (win32_*.cpp) / dravo.cpp and a backend (SDL2,
 // headless or browser): what a real platform does, and the services the Win32 subset offers every
-// backend. Test hooks are the Win32 subset's own (win32_test_hooks.cpp), not the backends'.
+// backend. Test hooks are the Win32 subset's own (win32_test_hooks.cpp), not the backends'. The
+// other half every platform implements, the Windows program's too, is the user's services a
+// program takes its figure out through: user_services.hpp.
 #pragma once
 
 #include <cstdint>

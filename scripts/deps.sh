@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
   librsvg2-bin fonts-dejavu-core fontconfig console-setup-linux
+  # xmllint: the figure's SVG drawing is checked well-formed
+  libxml2-utils
   xvfb xauth xdotool imagemagick
   # the frame counter of bench/pacing.sh
   libxdamage-dev

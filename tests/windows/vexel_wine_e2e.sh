@@ -4,7 +4,8 @@
 # box shows and the program ends with exit code 1; then a session in a folder named with
 # Hungarian letters under an English desktop (the pictures of en/): the intro, a press that ends
 # it, the circumcircle of chapter 2, a dragged vertex, help and back, and the exit button (exit
-# code 0, no box, nothing left on the screen), and + and - on the speed.
+# code 0, no box, nothing left on the screen), and + and - on the speed; then a start with a
+# figure line (--figure) whose figure Ctrl+S saves into the Pictures folder as a PNG and an SVG.
 # Usage: vexel_wine_e2e.sh <wine_run.sh> <prefix> <vexel.exe> <vexel_e2e_check>
 set -euo pipefail
 
@@ -161,4 +162,30 @@ ended_with 0
 window_named . && fail "a window is left: $(xdotool search --onlyvisible --name . getwindowname %@)"
 import -window root -depth 8 "rgb:$work/shot.rgb"
 "$check" "$work/shot.rgb" black >/dev/null || fail "something is left on the screen"
+
+echo "--figure: the incircle chapter of the line's triangle; Ctrl+S saves it into Pictures"
+pictures_folder=$(find "$prefix/drive_c/users" -mindepth 2 -maxdepth 2 -name Pictures | head -1)
+[ -n "$pictures_folder" ] || fail "the prefix has no Pictures folder"
+# Wine links the prefix's Pictures to the home folder: the test's files go into a folder of the
+# prefix's own instead, never into the home folder
+if [ -L "$pictures_folder" ]; then
+  rm "$pictures_folder"
+  mkdir "$pictures_folder"
+fi
+saved() { ls "$pictures_folder/" | grep -c '^vexel-incircle-[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\?\.\(png\|svg\)$' || true; }
+saved_before=$(saved)
+xdotool mousemove 400 40
+start "$folder" --figure 'A=200,300;B=650,405;C=420,100;ch=3'
+poll 60 "the window" window_named '^VEXEL egyenes$'
+expect intro "$pictures"
+click 400 40
+expect panel "$pictures" 3 0
+expect ring 0x0500 80 100 200 300 650 405 420 100
+xdotool key ctrl+s
+saved_now() { [ "$(saved)" -eq $((saved_before + 2)) ]; }
+poll 20 "a PNG and an SVG in $pictures_folder" saved_now
+echo "  $(ls -t "$pictures_folder" | head -2 | tr '\n' ' ')"
+xdotool key ctrl+q
+ended_with 0
+rm -f "$pictures_folder"/vexel-incircle-*
 echo "PASS"
