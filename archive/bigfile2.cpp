@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "file_open.hpp"
+
 namespace bigfile2 {
 
 // ============================================================================================
@@ -18,9 +20,10 @@ bool input_file::open(const std::string& name) {
   close();
   std::error_code ec;
   // a directory opens for reading on some systems but has no bytes to give
-  if (name.empty() || !std::filesystem::is_regular_file(name, ec)) return false;
+  const std::filesystem::path path = orla::detail::utf8_path(name);
+  if (name.empty() || !std::filesystem::is_regular_file(path, ec)) return false;
   // changed: opened for reading only, so that a write-protected archive or picture still loads
-  file_ = std::fopen(name.c_str(), "rb");
+  file_ = orla::detail::open_file(path, "rb");
   // unbuffered: every read sees the file as it is now, and large reads go straight to the target
   if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;

@@ -5,5 +5,23 @@ function(vexel_reads_assets target)
     # the asset targets are defined later (assets/ comes after the programs); CMake resolves
     # target dependencies when it generates
     add_dependencies(${target} vexel_pictures orla_font)
+  elseif(WIN32)
+    add_dependencies(${target} vexel_native_assets)
   endif()
 endfunction()
+
+# The Windows build takes the four files and en/ from a native build (the converters run on the
+# build machine), copied into its run folder.
+if(WIN32)
+  set(VEXEL_ASSET_FILES menu.vex sugo.vex vex.vex Fonts.fnt en/menu.vex en/sugo.vex en/vex.vex)
+  set(copied)
+  foreach(file ${VEXEL_ASSET_FILES})
+    add_custom_command(OUTPUT ${VEXEL_RUN_DIR}/${file}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${VEXEL_NATIVE_ASSETS}/${file}
+                               ${VEXEL_RUN_DIR}/${file}
+                       DEPENDS ${VEXEL_NATIVE_ASSETS}/${file}
+                       COMMENT "Taking ${file} from the native build" VERBATIM)
+    list(APPEND copied ${VEXEL_RUN_DIR}/${file})
+  endforeach()
+  add_custom_target(vexel_native_assets DEPENDS ${copied})
+endif()

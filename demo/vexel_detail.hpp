@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -250,6 +251,113 @@ struct language_choice {
 };
 language_choice choose_language(const std::vector<std::string>& arguments,
                                 const std::function<const char*(const char*)>& getenv);
+
+// =============================================================================================
+// Taking the figure out: the figure line (vexel_figure_line.cpp), the walk over the figure's
+// elements (vexel_render.cpp), the SVG drawing (vexel_figure_svg.cpp), the PNG file
+// (vexel_png.cpp) and the save, the copy and the message in the panel (vexel_figure_out.cpp).
+// =============================================================================================
+
+// The travelling point's mode: running, at rest, or following the pointer.
+enum class point_mode { run, stop, pointer };
+// What the figure line holds: the vertices A, B, C, the chapter and the travelling point's state.
+struct figure_state {
+  REAL x[3] = {300, 550, 420};
+  REAL y[3] = {400, 405, 150};
+  BYTE chapter = 2;
+  REAL angle = 0;
+  BYTE speed = 40;
+  point_mode mode = point_mode::stop;
+};
+// The slider's top speed, the highest speed a figure line may give.
+inline constexpr int slider_top_speed = 85;
+// The closed rectangle a vertex of a figure line must lie in: the figure area.
+inline constexpr REAL figure_right = 800, figure_bottom = 458;
+// The longest figure line read; a longer one is refused unread.
+inline constexpr std::size_t longest_figure_line = 4096;
+
+// The figure shown now.
+figure_state current_figure();
+// The figure as one line: "A=x,y;B=x,y;C=x,y;ch=N", in the pedal-line chapter followed by
+// ";t=ANGLE;v=SPEED;m=run|stop|mouse"; vertices to a tenth of a pixel.
+std::string figure_line(const figure_state& figure);
+// A line read: the figure, or (ok false) what is wrong with it.
+struct figure_reading {
+  bool ok = false;
+  figure_state figure;
+  std::string error;
+};
+figure_reading read_figure_line(std::string_view line);
+// The message shown for a refused line (lines separated by carriage returns).
+std::string figure_line_refusal(const std::string& why);
+// Puts the figure on the screen: vertices, chapter, the point's angle, speed and mode.
+void apply_figure(const figure_state& figure);
+
+// The kinds of the figure's elements.
+enum class element_kind { point, segment, line, circle, parabola };
+// One element of the walk: its kind, its index in its table and whether this is its shadow.
+struct figure_element {
+  element_kind kind = element_kind::point;
+  BYTE index = 0;
+  bool shadow = false;
+};
+// Calls `paint` for every element that is shown and exists at the moment the walk reaches it, in
+// the frame's drawing order: the shadows of parabolas, circles, lines, segments and points (60
+// down to 1), then the elements in the same order.
+void walk_figure(const std::function<void(const figure_element&)>& paint);
+
+// The figure as an SVG 1.1 drawing of the figure area (800 x 458), from the records' REAL values,
+// over a background of the given colour ("#rrggbb"; none when empty).
+std::string figure_svg(const std::string& title, const std::string& description,
+                       const std::string& background);
+// A pixel's colour as SVG writes it: "#rrggbb".
+std::string svg_colour(WORD pixel);
+// A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.
+std::string png_file(const std::uint16_t* pixels, int width, int rows);
+
+// The chapter's name for files ("pedal-line") and for people ("Pedal line"), in the pictures'
+// language of the program.
+std::string chapter_file_name(BYTE chapter);
+std::string chapter_title(BYTE chapter);
+
+// Where a save went, or why it did not.
+struct save_result {
+  bool ok = false;
+  std::string png_path, svg_path;
+  std::string error;
+};
+// Writes the two files into `folder` (made when missing) as `base`.png and `base`.svg, or with
+// the first suffix -2, -3 ... that leaves both names free; each through a temporary file renamed
+// into place, never over an existing file.
+save_result save_files(const std::string& folder, const std::string& base, const std::string& png,
+                       const std::string& svg);
+// The file name's stem for a chapter and a local time: vexel-<chapter>-<YYYYMMDD-HHMMSS>.
+std::string save_stem(BYTE chapter, const std::tm& when);
+
+// Asks the frame loop to save the figure (Ctrl+S, S) or to copy its line (Ctrl+C) after the
+// frame is presented.
+void request_save();
+void request_copy();
+// After a frame is presented: saves or copies what was asked for, and tells the platform of a
+// new figure line when a drag ended or the chapter changed.
+void take_figure_out();
+// Draws the message of the last save or copy into the panel's title line (three seconds).
+void draw_figure_message();
+// The message shown there now (empty when none).
+std::string figure_message();
+// Forgets the requests, the message and the line last shared (start of a run).
+void reset_figure_out();
+// The figure a run starts with after the intro (from --figure), and the refusal to show
+// instead (empty when none).
+inline bool start_figure_given = false;
+inline figure_state start_figure;
+inline std::string start_figure_refusal;
+// Reads --figure LINE or --figure=LINE (the last one counts) into the start figure; a line that
+// cannot be used gives the message for standard error (empty when all is well) and leaves the
+// refusal to show after the intro.
+std::string choose_start_figure(const std::vector<std::string>& arguments);
+// Puts the start figure on the screen or shows the refusal (after the intro).
+void use_start_figure();
 
 }  // namespace detail
 }  // namespace vexel

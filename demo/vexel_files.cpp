@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "file_open.hpp"
 #include "vexel.hpp"
 
 namespace vexel::detail {
@@ -13,7 +14,7 @@ namespace {
 bool readable(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = orla::detail::open_file(path, "rb");
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
@@ -22,11 +23,14 @@ bool readable(const std::filesystem::path& path) {
 std::optional<std::string> find(const std::string& name, const std::string& executable) {
   // changed: the files were read from the working directory only; an installed program is
   // started from anywhere, so its own folder and the installed data folder come next
-  if (readable(name)) return name;
+  // names and folders are UTF-8 texts: on Windows a folder named with Hungarian letters is found
+  // through its wide path
+  if (readable(orla::detail::utf8_path(name))) return name;
   if (!executable.empty()) {
-    const std::filesystem::path folder = std::filesystem::path(executable).parent_path();
-    for (const auto& candidate : {folder / name, folder / ".." / "share" / "vexel" / name})
-      if (readable(candidate)) return candidate.lexically_normal().string();
+    const std::filesystem::path folder = orla::detail::utf8_path(executable).parent_path();
+    const std::filesystem::path file = orla::detail::utf8_path(name);
+    for (const auto& candidate : {folder / file, folder / ".." / "share" / "vexel" / file})
+      if (readable(candidate)) return orla::detail::path_utf8(candidate.lexically_normal());
   }
   return std::nullopt;
 }
@@ -43,11 +47,7 @@ std::string program_file_in(const std::string& name, const std::string& executab
 }
 
 std::string program_file(const std::string& name) {
-  static const std::string executable = [] {
-    std::error_code error;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
-  }();
+  static const std::string executable = orla::detail::path_utf8(orla::detail::running_program());
   return program_file_in(name, executable, picture_language);
 }
 

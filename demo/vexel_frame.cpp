@@ -48,6 +48,7 @@ void detail::init_program_state() {
   MOZGAT = false;
   MELYIKMOZGAT = 0;
   detail::reset_keys();
+  detail::reset_figure_out();
 
   const struct {
     orla::VIRTUALWINDOW* window;
@@ -117,7 +118,10 @@ void FRAME() {
   }
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
+  if (!SUGOB) detail::draw_figure_message();
   orla::FLIP_DD(RESULT.DATA);
+  // what is saved is the frame just presented, while it is still in RESULT
+  if (!SUGOB) detail::take_figure_out();
   orla_win32::GETALLMESSAGES();
   orla_win32::HANDLEMINIMIZED();
 }
@@ -137,6 +141,7 @@ int VEXEL_MAIN() {
   INIT_VEXEL();
   detail::program_phase = phase::intro;
   INTRO();
+  detail::use_start_figure();
   detail::program_phase = phase::running;
   detail::start_step_clock();
   do {

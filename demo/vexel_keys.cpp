@@ -55,6 +55,9 @@ bool act(const key_press& key) {
   // a held key repeats only where holding it means "more of the same"
   if (key.repeat && !is_speed_key(code) && !is_arrow(code)) return false;
   if (key.control) {
+    if (code == 'S') detail::request_save();
+    if (code == 'C') detail::request_copy();
+    if (code == 'S' || code == 'C') return true;
     if (code != 'Q') return false;
     clicked_button = exit_button;
     return true;
@@ -68,8 +71,13 @@ bool act(const key_press& key) {
     clicked_button = static_cast<BYTE>(first_chapter + (code - '1'));
   } else if (code >= win32::VK_NUMPAD0 + 1 && code <= win32::VK_NUMPAD0 + 9) {
     clicked_button = static_cast<BYTE>(first_chapter + (code - win32::VK_NUMPAD0 - 1));
+  } else if (code == 'S') {
+    detail::request_save();
   } else if (code == win32::VK_F1 || code == 'H') {
     clicked_button = help_button;
+    // the mouse cannot open help during a drag (that takes a fresh click); a key can, and a drag
+    // left on would make the click that leaves help move the vertex there
+    MOZGAT = false;
   } else if (code == win32::VK_SPACE || code == win32::VK_RETURN) {
     if (!pedal) return false;
     clicked_button = PLAY ? stop_button : start_button;

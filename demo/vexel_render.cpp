@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -326,17 +327,51 @@ void detail::reset_render_caches() {
   caches = render_caches{};
 }
 
+namespace {
+
+bool shown_and_existing(detail::element_kind kind, BYTE i) {
+  using detail::element_kind;
+  switch (kind) {
+    case element_kind::point:
+      return PONT[i].LATSZIK && PONT[i].LETEZIK;
+    case element_kind::segment:
+      return SZAKASZ[i].LATSZIK && SZAKASZ[i].LETEZIK;
+    case element_kind::line:
+      return EGYENES[i].LATSZIK && EGYENES[i].LETEZIK;
+    case element_kind::circle:
+      return KOR[i].LATSZIK && KOR[i].LETEZIK;
+    case element_kind::parabola:
+      return PARABOLA[i].LATSZIK && PARABOLA[i].LETEZIK;
+  }
+  return false;
+}
+
+}  // namespace
+
+void detail::walk_figure(const std::function<void(const figure_element&)>& paint) {
+  // each element is tested when the walk reaches it: drawing an element's shadow may end its
+  // existence for the frame (a segment whose ends fall on one pixel)
+  auto visit = [&paint](element_kind kind, BYTE i, bool shadow) {
+    if (shown_and_existing(kind, i)) paint({kind, i, shadow});
+  };
+  for (const bool shadow : {true, false}) {
+    for (BYTE i = 1; i <= 3; ++i) visit(element_kind::parabola, i, shadow);
+    for (BYTE i = 1; i <= 10; ++i) visit(element_kind::circle, i, shadow);
+    for (BYTE i = 1; i <= 50; ++i) visit(element_kind::line, i, shadow);
+    for (BYTE i = 1; i <= 50; ++i) visit(element_kind::segment, i, shadow);
+    for (BYTE i = 60; i >= 1; --i) visit(element_kind::point, i, shadow);
+  }
+}
+
 void detail::draw_figure() {
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZARNYEKKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTARNYEKKIRAK(i);
-  for (BYTE i = 1; i <= 3; ++i) PARABOLAKIRAK(i);
-  for (BYTE i = 1; i <= 10; ++i) KORKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) EGYENESKIRAK(i);
-  for (BYTE i = 1; i <= 50; ++i) SZAKASZKIRAK(i);
-  for (BYTE i = 60; i >= 1; --i) PONTKIRAK(i);
+  walk_figure([](const figure_element& e) {
+    using painter = void (*)(BYTE);
+    static constexpr painter elements[] = {PONTKIRAK, SZAKASZKIRAK, EGYENESKIRAK, KORKIRAK,
+                                           PARABOLAKIRAK};
+    static constexpr painter shadows[] = {PONTARNYEKKIRAK, SZAKASZARNYEKKIRAK, EGYENESARNYEKKIRAK,
+                                          KORARNYEKKIRAK, PARABOLAARNYEKKIRAK};
+    (e.shadow ? shadows : elements)[static_cast<int>(e.kind)](e.index);
+  });
 }
 
 void PONTKIRAK(BYTE i) {

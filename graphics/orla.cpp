@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "dravo.hpp"
+#include "file_open.hpp"
 
 namespace orla {
 
@@ -149,7 +150,7 @@ std::string KETTE;  // the unit's scratch string
 
 BOOLEAN FILEOVERWRITE(const std::string& name) {
   std::error_code ec;
-  if (!std::filesystem::exists(name, ec)) return true;
+  if (!std::filesystem::exists(detail::utf8_path(name), ec)) return true;
   KETTE = detail::cut255("\"" + name + "\" already exists ! Overwrite ?");
   const BOOLEAN cursor_before = CURSOR;
   CURSORVISIBLE(true);

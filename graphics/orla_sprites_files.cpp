@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 
+#include "file_open.hpp"
 #include "orla_errors.hpp"
 
 namespace orla_sprites {
@@ -164,7 +165,7 @@ namespace {
 std::filesystem::path link_target(const std::string& name) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::path p(name);
+  fs::path p = orla::detail::utf8_path(name);
   for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hop) {
     const fs::path to = fs::read_symlink(p, ec);
     if (ec) break;
@@ -212,12 +213,13 @@ bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite) {
   }
 
   std::FILE* out = nullptr;
-  std::string temp;
+  fs::path temp;
   std::random_device random;
   int refused = 0;
   for (int attempt = 0; attempt < 16 && out == nullptr; ++attempt) {
-    temp = target.string() + ".tmp" + std::to_string(random() % 1000000);
-    out = std::fopen(temp.c_str(), "wbx");
+    temp = target;
+    temp += ".tmp" + std::to_string(random() % 1000000);
+    out = orla::detail::open_file(temp, "wbx");
     refused = out == nullptr ? errno : 0;
     if (refused != EEXIST) break;
   }
@@ -225,7 +227,7 @@ bool write_sprite_file(const std::string& name, const VIRTUALWINDOW& sprite) {
     // a folder that takes no new file, holding a file that may be written: in place, created
     // or truncated (any other failure leaves the old picture alone)
     if (refused != EACCES && refused != EPERM) return false;
-    out = std::fopen(target.c_str(), "wb");
+    out = orla::detail::open_file(target, "wb");
     return out != nullptr && write_and_close(out, sprite);
   }
   // the new picture gets the old one's permission bits before it holds any pixel

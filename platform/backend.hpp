@@ -1,6 +1,6 @@
-// platform: the contract between win32.cpp / dravo.cpp and a backend (SDL2, headless or browser):
-// what a real platform does, and the services win32.cpp offers every backend. Test hooks are
-// win32.cpp's own (below), not the backends'.
+// platform: the contract between the Win32 subset (win32_*.cpp) / dravo.cpp and a backend (SDL2,
+// headless or browser): what a real platform does, and the services the Win32 subset offers every
+// backend. Test hooks are the Win32 subset's own (win32_test_hooks.cpp), not the backends'.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +56,7 @@ bool backend_present_open(win32::HWND window, int width, int height);
 void backend_present(const void* pixels);
 void backend_present_close();
 
-// ---- offered by win32.cpp -----------------------------------------------------------------------
+// ---- offered by the Win32 subset (win32_messages.cpp, win32_windows.cpp, win32_system.cpp) -----
 
 // Appends a message to the queue (also for a window that no longer exists: it is then dropped).
 void post_message(win32::HWND window, win32::UINT message, win32::WPARAM wParam,
@@ -85,7 +85,7 @@ win32::HWND top_window();
 // A box's text with its lines separated by newlines, as window systems and terminals want them.
 std::string box_lines(const std::string& text);
 
-// ---- test hooks, kept by win32.cpp --------------------------------------------------------------
+// ---- test hooks (win32_test_hooks.cpp) ----------------------------------------------------------
 
 // Makes a window of another program known (a screen-saver preview parent, for instance).
 bool add_foreign_window(win32::HWND window, const win32::RECT& screen_rect);

@@ -12,7 +12,8 @@
 //   simply ends the program;
 // - show a second window, or a child window inside another program's window;
 // - start the screen saver or switch the monitor off (such system commands are dropped);
-// - give a key's scan code: the page's key events carry none.
+// - give a key's scan code: the page's key events carry none;
+// - keep files: a saved figure is offered as downloads, and the pictures folder is none.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "backend.hpp"
+#include "user_services.hpp"
 
 // The page's side: platform/browser/vexel_page.js.
 extern "C" {
@@ -32,6 +34,9 @@ void vexel_page_show(const void* rgba, const std::int32_t* areas, int count);
 void vexel_page_cursor(int visible);
 int vexel_page_next_event(std::int32_t* event);
 int vexel_page_box(const char* caption, const char* text, int yes_no, int stop);
+int vexel_page_download(const char* name, const char* mime, const void* data, int size);
+int vexel_page_copy(const char* text);
+void vexel_page_share(const char* line);
 }
 
 namespace {
@@ -318,3 +323,24 @@ void backend_present_close() {
 }
 
 }  // namespace platform::detail
+
+namespace platform {
+
+std::string pictures_folder() {
+  return {};
+}
+
+bool offer_download(const std::string& name, const std::string& mime, const std::string& bytes) {
+  return vexel_page_download(name.c_str(), mime.c_str(), bytes.data(),
+                             static_cast<int>(bytes.size())) != 0;
+}
+
+bool copy_to_clipboard(const std::string& text) {
+  return vexel_page_copy(text.c_str()) != 0;
+}
+
+void share_figure_line(const std::string& line) {
+  vexel_page_share(line.c_str());
+}
+
+}  // namespace platform

@@ -13,6 +13,7 @@
 
 #include "backend.hpp"
 #include "headless.hpp"
+#include "user_services.hpp"
 
 namespace {
 
@@ -40,6 +41,8 @@ struct headless_state {
   std::vector<std::uint16_t> last;
   bool keep_all = false;
   std::vector<std::vector<std::uint16_t>> all;
+  std::string clipboard;
+  std::string shared_line;
 };
 
 headless_state& state() {
@@ -137,7 +140,35 @@ void backend_present_close() {
 
 }  // namespace platform::detail
 
+namespace platform {
+
+bool copy_to_clipboard(const std::string& text) {
+  state().clipboard = text;
+  return true;
+}
+
+bool offer_download(const std::string&, const std::string&, const std::string&) {
+  return false;
+}
+
+void share_figure_line(const std::string& line) {
+  state().shared_line = line;
+}
+
+}  // namespace platform
+
 namespace headless {
+
+const std::string& clipboard_text() {
+  return state().clipboard;
+}
+const std::string& shared_figure_line() {
+  return state().shared_line;
+}
+void clear_user_services() {
+  state().clipboard.clear();
+  state().shared_line.clear();
+}
 
 const std::vector<shown_box>& message_boxes() {
   return state().boxes;

@@ -85,4 +85,10 @@ const std::vector<std::uint16_t>& last_frame();
 void keep_presented_frames(bool keep);
 const std::vector<std::vector<std::uint16_t>>& presented_frames();
 
+// ---- user services ------------------------------------------------------------------------------
+// The text last put on the clipboard, and the figure line last shared (the page's address).
+const std::string& clipboard_text();
+const std::string& shared_figure_line();
+void clear_user_services();
+
 }  // namespace headless

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demonstration need, if any is
 # missing. As root it calls apt-get directly; as a normal user it uses sudo.
-# Usage: deps.sh [fuzz]   (fuzz: also the clang the libFuzzer targets are built with)
+# Usage: deps.sh [fuzz] [windows]   (fuzz: also the clang the libFuzzer targets are built with;
+# windows: the cross compiler, Wine, NSIS and GoogleTest's sources of the Windows build)
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
   librsvg2-bin fonts-dejavu-core fontconfig console-setup-linux
+  # xmllint: the figure's SVG drawing is checked well-formed
+  libxml2-utils
   xvfb xauth xdotool imagemagick
   # the frame counter of bench/pacing.sh
   libxdamage-dev
@@ -19,9 +22,14 @@ packages=(
   # the page for web browsers (./web.sh) and its test in headless Chromium
   emscripten chromium nodejs npm
 )
-if [ "${1:-}" = fuzz ]; then
-  packages+=(clang-14 libclang-rt-14-dev)
-fi
+for wanted in "$@"; do
+  case "$wanted" in
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    # the Windows program: cross-built, run and tested under Wine (64-bit only), packed by NSIS
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis googletest) ;;
+    *) echo "deps.sh: unknown set $wanted (fuzz, windows)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

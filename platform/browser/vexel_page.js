@@ -18,9 +18,9 @@ mergeInto(LibraryManager.library, {
     lastStopBox: null,    // caption and text of the last stop box, shown if the program fails
     // what tests and the benchmark read: frames presented, our time per frame in ms (from the
     // end of the wait for an animation frame to the frame on the canvas), and the rectangles and
-    // pixels the canvas took
+    // pixels the canvas took; the figure line last copied
     stats: { frames: 0, firstFrameAt: 0, work: [], workAt: 0, rectangles: 0, pixels: 0,
-             ended: false, exitCode: null },
+             copied: null, ended: false, exitCode: null },
     resumedAt: 0,
 
     // Key codes of the page (KeyboardEvent.code) as virtual-key codes.
@@ -125,7 +125,9 @@ mergeInto(LibraryManager.library, {
         if (vk === 0) return;
         queue(3, vk, e.type === 'keydown' ? 1 : 0, e.repeat ? 1 : 0, e.altKey ? 1 : 0);
         // keys the page would act on (scrolling, the menu bar) belong to the program
-        if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12)
+        // Ctrl+S saves the figure, not the page
+        if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12 ||
+            (e.ctrlKey && vk === 0x53))
           e.preventDefault();
       };
       window.addEventListener('keydown', key);
@@ -248,6 +250,41 @@ mergeInto(LibraryManager.library, {
     if (!e) return 0;
     for (var i = 0; i < 5; i++) HEAP32[(out >> 2) + i] = e[i];
     return 1;
+  },
+
+  // A finished file offered as a download (the page keeps no files); 1 when offered.
+  vexel_page_download: function(namePtr, mimePtr, data, size) {
+    var name = UTF8ToString(namePtr), mime = UTF8ToString(mimePtr);
+    var url = URL.createObjectURL(new Blob([HEAPU8.slice(data, data + size)], { type: mime }));
+    var a = document.createElement('a');
+    a.href = url;
+    a.download = name;
+    a.style.display = 'none';
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    // the browser has read the file long before
+    setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+    return 1;
+  },
+
+  // The text onto the clipboard; 0 where the page has no clipboard (an address not secure). The
+  // browser writes it a moment later; a refusal then is only noted.
+  vexel_page_copy__deps: ['$vexelPage'],
+  vexel_page_copy: function(textPtr) {
+    var text = UTF8ToString(textPtr);
+    if (!navigator.clipboard || !navigator.clipboard.writeText) return 0;
+    vexelPage.stats.copied = text;
+    navigator.clipboard.writeText(text).catch(function(e) {
+      console.warn('the clipboard refused the figure line: ' + e);
+    });
+    return 1;
+  },
+
+  // The figure line into the page's address, as its fragment, without a new history entry.
+  vexel_page_share: function(linePtr) {
+    var line = UTF8ToString(linePtr);
+    history.replaceState(history.state, '', '#' + line);
   },
 
   // A modal box in the page: the program waits until a button is chosen. Answers the button's

@@ -1,7 +1,10 @@
 // Browser test of the page in headless Chromium (playwright-core): a whole session as a user
 // has it, the canvas read back and checked in RGB565 terms by the end-to-end checker; then a
-// start whose title picture is damaged, which must end with the error shown in the page.
+// start whose title picture is damaged, which must end with the error shown in the page; then a
+// figure line in the address, the saved figure's downloads, the copied line and the address
+// following the figure.
 // Usage: node page_test.mjs <page folder> <vexel_e2e_check> <folder of the four files> <out folder>
+// (VEXEL_PAGE_ONLY=figure runs the figure's part alone, which needs only the plain build)
 import { execFile } from 'node:child_process';
 import { cpSync, mkdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
@@ -38,9 +41,9 @@ for (const bad of ['//?lang=en', '/%E0%A4']) {
 const browser = await launch();
 
 // A page whose errors, console errors and failed requests are all recorded as failures.
-async function openPage(name, { route } = {}) {
+async function openPage(name, { route, options = {} } = {}) {
   const context = await browser.newContext({ viewport: { width: 1000, height: 700 },
-                                             hasTouch: true });
+                                             hasTouch: true, ...options });
   const page = await context.newPage();
   page.on('pageerror', (e) => fail(`${name}: page error: ${e.message}`));
   page.on('console', (m) => {
@@ -415,13 +418,90 @@ async function offlineAndUpdate() {
   first.kill();
 }
 
+async function figureInTheAddress() {
+  log('a figure line in the address, in the plain build: the figure it gives, Ctrl+S as two ' +
+      'downloads, Ctrl+C, and the address following a drag and a chapter');
+  const { context, page } = await openPage('figure', {
+    options: { acceptDownloads: true, permissions: ['clipboard-read', 'clipboard-write'] },
+  });
+  const figure = 'A=200.0,300.0;B=650.0,405.0;C=420.0,100.0;ch=3';
+  await page.goto(`${base}&simd=0#${figure}`);
+  await until('the first frame', async () => (await stats(page))?.frames > 0, 20000);
+  await click(page, 400, 20);
+  await expectCanvas(page, ['panel', assets, 3, 0]);
+  await expectCanvas(page, ['disc', 200, 300, 3, vertex]);
+  await expectCanvas(page, ['ring', incircle, 80, 100, 200, 300, 650, 405, 420, 100]);
+  const historyLength = await page.evaluate(() => history.length);
+
+  const downloads = [];
+  page.on('download', (d) => downloads.push(d));
+  await page.keyboard.press('Control+s');
+  await until('two downloads', () => downloads.length === 2, 10000);
+  const names = downloads.map((d) => d.suggestedFilename()).sort();
+  log(`  downloads: ${names.join(', ')}`);
+  if (!/^vexel-beirt-kor-\d{8}-\d{6}\.png$/.test(names[0]) ||
+      names[1] !== names[0].replace(/png$/, 'svg'))
+    fail(`downloads named ${names}`);
+  for (const d of downloads) {
+    const file = join(out, d.suggestedFilename());
+    await d.saveAs(file);
+    const bytes = readFileSync(file);
+    if (file.endsWith('.png')) {
+      // the signature, then the header: 800 x 458, 8-bit RGB
+      if (bytes.readUInt32BE(16) !== 800 || bytes.readUInt32BE(20) !== 458 ||
+          bytes.toString('latin1', 1, 4) !== 'PNG')
+        fail(`the PNG download is not an 800 x 458 PNG`);
+    } else if (!bytes.toString().includes('viewBox="0 0 800 458"') ||
+               !bytes.toString().includes('<title>VEXEL egyenes – Beírt kör</title>')) {
+      fail('the SVG download is not the figure\'s drawing');
+    }
+  }
+
+  await page.keyboard.press('Control+c');
+  const copied = await until('the copied line', async () => (await stats(page)).copied);
+  if (copied !== figure) fail(`copied "${copied}", not "${figure}"`);
+  const clipboard = await page.evaluate(() => navigator.clipboard.readText());
+  if (clipboard !== figure) fail(`the clipboard holds "${clipboard}"`);
+
+  await drag(page, [200, 300], [240, 320]);
+  await page.mouse.move(...(await toPage(page, 700, 60)));
+  const dragged = 'A=240.0,320.0;B=650.0,405.0;C=420.0,100.0;ch=3';
+  await until(`the address after the drag (${dragged})`,
+              async () => decodeURIComponent(new URL(page.url()).hash) === `#${dragged}`);
+  await page.keyboard.press('5');
+  await until('the address after chapter 6', async () =>
+    decodeURIComponent(new URL(page.url()).hash) === `#${dragged.replace('ch=3', 'ch=6')}`);
+  if ((await page.evaluate(() => history.length)) !== historyLength)
+    fail('the address made new history entries');
+  log(`  the address: ${decodeURIComponent(new URL(page.url()).hash)}`);
+  await page.screenshot({ path: join(out, 'figure.png') });
+  await context.close();
+
+  log('a bad figure line in the address: its message in the page, and the default figure');
+  const bad = await openPage('bad figure');
+  await bad.page.goto(`${base}&simd=0#A=1,1;B=2,2;C=3,3;q=1`);
+  await until('the first frame', async () => (await stats(bad.page))?.frames > 0, 20000);
+  await click(bad.page, 400, 20);
+  await until('the box', () => visible(bad.page, 'box'), 10000);
+  const text = await bad.page.evaluate(() => document.getElementById('box-text').textContent);
+  log(`  box: ${JSON.stringify(text)}`);
+  if (!text.includes("unknown key 'q'") || !text.includes('The default figure is shown.'))
+    fail(`the box says ${JSON.stringify(text)}`);
+  await bad.page.click('#box-buttons button');
+  await expectCanvas(bad.page, ['circumcircle', circumcircle, 85, 100, ...start]);
+  await bad.context.close();
+}
+
 let status = 0;
 try {
-  await session();
-  await damagedStart();
-  await firstVisitWeight();
-  await singleFile();
-  await offlineAndUpdate();
+  if (process.env.VEXEL_PAGE_ONLY !== 'figure') {
+    await session();
+    await damagedStart();
+    await firstVisitWeight();
+    await singleFile();
+    await offlineAndUpdate();
+  }
+  await figureInTheAddress();
 } catch (e) {
   fail(e.stack ?? String(e));
 }

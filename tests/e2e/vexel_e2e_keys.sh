@@ -2,7 +2,7 @@
 # End-to-end test of the vexel program's keys under Xvfb: a user with a keyboard only (xdotool
 # keys, the pointer parked where it touches nothing) ends the intro with Space, steps to chapter 3
 # with Page Down, picks chapter 9 with 8, starts the point with Space, opens help with H, leaves
-# it with Escape and ends the program with Ctrl+Q. Screenshots are checked in RGB565 terms.
+# it with Escape, saves the figure with Ctrl+S while the point runs and ends the program with Ctrl+Q. Screenshots are checked in RGB565 terms.
 # Exit 77 (skipped) only when xvfb-run is missing.
 # Usage: vexel_e2e_keys.sh <vexel> <vexel_e2e_check>
 set -euo pipefail
@@ -73,7 +73,7 @@ for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$run_dir/$file" "$folder
 # the pointer rests over the figure's empty top, away from every vertex and button
 xdotool mousemove 400 40
 started=$(now_ms)
-(cd "$folder" && exec "$vexel") >"$work/out" 2>"$work/err" &
+(cd "$folder" && XDG_PICTURES_DIR="$work/Pictures" exec "$vexel") >"$work/out" 2>"$work/err" &
 program_pid=$!
 
 until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
@@ -109,6 +109,20 @@ shoot "$work/shot.rgb"
 xdotool key space
 expect not figure "$work/standing.rgb"
 expect not disc 584 307 2 0xfbcf
+
+echo "Ctrl+S while the point runs: a PNG of the figure area and an SVG in the pictures folder"
+xdotool key ctrl+s
+deadline=$(($(now_ms) + 6000))
+until [ "$(ls "$work/Pictures" 2>/dev/null | wc -l)" -eq 2 ]; do
+  [ "$(now_ms)" -lt "$deadline" ] || fail "no two files in the pictures folder 6 s after Ctrl+S"
+  sleep 0.1
+done
+saved=$(ls "$work/Pictures")
+echo "  $(echo $saved)"
+[[ "$saved" =~ ^vexel-vexel-egyenes-[0-9]{8}-[0-9]{6}\.png[[:space:]]vexel-vexel-egyenes-[0-9]{8}-[0-9]{6}\.svg$ ]] ||
+  fail "the files are named $saved"
+[ "$(identify -format '%wx%h' "$work/Pictures/"*.png)" = 800x458 ] || fail "the PNG is not 800 x 458"
+grep -q 'viewBox="0 0 800 458"' "$work/Pictures/"*.svg || fail "the SVG is not the figure area"
 
 echo "H opens the help screen, Escape leaves it"
 xdotool key h

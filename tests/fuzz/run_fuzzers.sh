@@ -8,7 +8,7 @@ fuzz="$root/tests/fuzz"
 seconds="${1:-150}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(sprite pcx archive font)
+[ ${#targets[@]} -eq 0 ] && targets=(sprite pcx archive font figure_line)
 # the targets write every input to a scratch file: memory-backed storage is much faster
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 status=0

@@ -108,12 +108,15 @@ struct steps_outcome {
 
 // A run whose user does one step per presented frame of the intro and the frame loop: step k
 // runs after frame k + 1. After the last step the user closes the window, so every run ends.
-// The program works in the given folder (default: the built run folder).
+// The program works in the given folder (default: the built run folder); the clock moves on by
+// ms_per_frame with every frame presented, as a display paces them (default: the readings alone).
 inline steps_outcome run_steps(std::vector<std::function<void()>> steps,
-                               const std::string& folder = run_folder()) {
+                               const std::string& folder = run_folder(),
+                               std::uint64_t ms_per_frame = 0) {
   using vexel::detail::phase;
   program_run run;
   run.folder = folder;
+  run.ms_per_frame = ms_per_frame;
   steps_outcome outcome;
   run.on_frame = [&](std::uint64_t) {
     const phase now = vexel::detail::program_phase;

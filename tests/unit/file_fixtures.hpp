@@ -2,10 +2,16 @@
 // the regular expression of a message box as the headless backend prints it.
 #pragma once
 
+#include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,22 +22,49 @@ namespace fixtures {
 
 using bytes = std::vector<std::uint8_t>;
 
-// A fresh folder removed again at the end of the test.
+// The run's number: its process's. On Windows a death test runs the test again in a new process,
+// which must find the same folders: it takes the first process's number from the environment.
+inline std::string run_id() {
+#ifdef _WIN32
+  if (const char* id = std::getenv("ORLA_TEST_RUN_ID")) return id;
+  const std::string id = std::to_string(_getpid());
+  _putenv_s("ORLA_TEST_RUN_ID", id.c_str());
+  return id;
+#else
+  return std::to_string(::getpid());
+#endif
+}
+
+// Removes a folder and everything in it, write-protected files too (Windows deletes none).
+inline void remove_folder(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+  for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path, ec);
+}
+
+// A fresh folder removed again at the end of the test, named by the run and its place among the
+// test's folders: the same in a death test's new process, which takes it as its parent left it.
 struct scratch_dir {
   std::filesystem::path path;
   scratch_dir() {
+    static std::string test;
     static int counter = 0;
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "";
+    if (name != test) {
+      test = name;
+      counter = 0;
+    }
     path = std::filesystem::temp_directory_path() /
-           ("orla_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-  }
-  ~scratch_dir() {
+           ("orla_test_" + run_id() + "_" + std::to_string(counter++));
+    if (GTEST_FLAG_GET(internal_run_death_test).empty()) remove_folder(path);
     std::error_code ec;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path, ec);
+    std::filesystem::create_directories(path, ec);
   }
+  ~scratch_dir() { remove_folder(path); }
   std::string operator/(const std::string& name) const { return (path / name).string(); }
 };
 

@@ -5,6 +5,7 @@
 
 #include "bigfile2.hpp"
 #include "file_fixtures.hpp"
+#include "file_open.hpp"
 #include "orla.hpp"
 #include "orla_errors.hpp"
 
@@ -61,7 +62,7 @@ TEST(FileLoad, FilesAreOpenedForReadingOnly) {
   EXPECT_EQ(FILE2MEM(dir / "ro.bin", p), 3);
   orla::FREEPTRSPEICHER(p);
   // a running program cannot be opened for writing, not even by the superuser
-  const auto self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const auto self = orla::detail::path_utf8(orla::detail::running_program());
   EXPECT_EQ(FILE2MEM(self, p), static_cast<orla::LONGINT>(std::filesystem::file_size(self)));
   orla::FREEPTRSPEICHER(p);
 }

@@ -90,6 +90,8 @@ TEST(SpriteFile, OverwriteNeedsConsent) {
   orla::KILL_VW(vw);
 }
 
+#ifndef _WIN32
+// permission bits, symbolic links and another user are POSIX notions
 TEST(SpriteFileDeathTest, SavingKeepsTheModeFollowsLinksAndWritesInPlaceWhereItMust) {
   namespace fs = std::filesystem;
   GTEST_FLAG_SET(death_test_style, "fast");
@@ -134,6 +136,7 @@ TEST(SpriteFileDeathTest, SavingKeepsTheModeFollowsLinksAndWritesInPlaceWhereItM
   headless::set_yes_no_answer(win32::IDNO);
   orla::KILL_VW(vw);
 }
+#endif
 
 TEST(SpriteFileDeathTest, WriteFailuresLeaveTheOldFile) {
   // forked at the statement, so the child sees this test's scratch folder

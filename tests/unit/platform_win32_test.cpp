@@ -3,7 +3,9 @@
 // headless backend; the desktop's dialog programs that the SDL backend falls back on; and the frame
 // pacer of the real backend.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -14,7 +16,9 @@
 #include <vector>
 
 #include "backend.hpp"
+#ifndef _WIN32
 #include "desktop_dialog.hpp"
+#endif
 #include "dravo.hpp"
 #include "frame_pacer.hpp"
 #include "headless.hpp"
@@ -271,6 +275,8 @@ TEST(Presenter, CopiesEachFrameCompletely) {
   EXPECT_FALSE(headless::presenter_open());
 }
 
+#ifndef _WIN32
+// the desktop's dialog programs are the X11 fallback: Windows shows its own boxes
 namespace {
 
 // A folder that stands in for PATH, with stand-in dialog programs that log their arguments (one
@@ -356,6 +362,7 @@ TEST_F(DesktopDialog, NobodyToAskWithoutProgramsOrDisplay) {
   EXPECT_FALSE(std::filesystem::exists(log())) << "no dialog program without a display";
 }
 
+#endif
 namespace {
 
 // A pacer on a clock of its own: sleeping moves the clock to the time slept for.

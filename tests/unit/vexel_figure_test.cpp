@@ -1,15 +1,23 @@
 // Tests of unit vexel's figure: the constructions checked against the geometry of the triangle,
 // degenerate triangles, the screen copies and the construction table.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <png.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <cfenv>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
+#include <sstream>
 #include <vector>
 
+#include "file_fixtures.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
 #include "vexel_scene_reset.hpp"
@@ -324,3 +332,302 @@ TEST(VexelFigure, ChapterRowsDecideWhatIsShown) {
   EXPECT_EQ((std::array<int, 3>{KOR[4].R, KOR[4].G, KOR[4].B}), (std::array<int, 3>{5, 40, 5}));
   EXPECT_EQ(EGYENES[30].VASTAGSAG, 1) << "default style";
 }
+
+// ---- taking the figure out: the figure line and the SVG drawing ------------------------------
+
+TEST(VexelFigure, FigureLineRoundTripsAndEveryBadLineIsRefusedWithItsMessage) {
+  reset_scene();
+  std::mt19937_64 rng(27);
+  std::uniform_real_distribution<REAL> x(0, 800), y(0, 458), angle(-20, 20);
+  for (int n = 0; n < 300; ++n) {
+    detail::figure_state f;
+    for (int v = 0; v < 3; ++v) f.x[v] = x(rng), f.y[v] = y(rng);
+    f.chapter = static_cast<BYTE>(2 + n % 9);
+    f.angle = angle(rng);
+    f.speed = static_cast<BYTE>(rng() % 86);
+    f.mode = static_cast<detail::point_mode>(rng() % 3);
+    const std::string line = detail::figure_line(f);
+    const auto read = detail::read_figure_line(line);
+    ASSERT_TRUE(read.ok) << line << ": " << read.error;
+    EXPECT_EQ(detail::figure_line(read.figure), line);
+    // through the screen: applied, then read from the program's own state
+    detail::apply_figure(read.figure);
+    EXPECT_EQ(detail::figure_line(detail::current_figure()), line);
+  }
+  EXPECT_EQ(detail::figure_line(detail::figure_state{}),
+            "A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=2");
+  const auto pedal = detail::read_figure_line(" A=300,400;B=550,405;C=420,150;ch=9;t=0.785;v=40\n");
+  ASSERT_TRUE(pedal.ok) << pedal.error;
+  EXPECT_EQ(detail::figure_line(pedal.figure),
+            "A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=9;t=0.7850;v=40;m=stop");
+  EXPECT_TRUE(detail::read_figure_line("A=1,1;B=2,2;C=3,3").ok)
+      << "a degenerate triangle is a figure";
+
+  const struct {
+    std::string line;
+    std::string says;
+  } bad[] = {
+      {"", "the figure line is empty"},
+      {"  \n", "the figure line is empty"},
+      {"A=300,400;B=550,405", "the vertex C is missing"},
+      {"A=300,400;B=550,405;C=420,150;", "an empty item"},
+      {"A=300,400;;B=550,405;C=420,150", "an empty item"},
+      {"A=300,400;B550,405;C=420,150", "'B550,405' is not of the form key=value"},
+      {"A=300,400;B=550,405;C=420,150;D=1,1", "unknown key 'D'"},
+      {"A=300,400;B=550,405;C=420,150;a=1,1", "unknown key 'a'"},
+      {"A=300,400;B=550,405;A=1,1;C=420,150", "the vertex A is given twice"},
+      {"A=300,400;B=550,405;C=420,150;ch=3;ch=3", "the chapter ch is given twice"},
+      {"A=300,400;B=550,405;C=420,150;t=1;t=1", "the angle t is given twice"},
+      {"A=nan,400;B=550,405;C=420,150", "the vertex A: 'nan,400' is not a pair of numbers x,y"},
+      {"A=300,inf;B=550,405;C=420,150", "is not a pair of numbers"},
+      {"A=3e2,400;B=550,405;C=420,150", "is not a pair of numbers"},
+      {"A=300;B=550,405;C=420,150", "the vertex A: '300' is not a pair of numbers x,y"},
+      {"A=300,400,5;B=550,405;C=420,150", "is not a pair of numbers"},
+      {"A=300,400;B=550.5.5,405;C=420,150", "the vertex B: '550.5.5,405'"},
+      {"A=300,400;B=800.1,405;C=420,150", "the vertex B=800.1,405 lies outside the figure area"},
+      {"A=300,400;B=550,405;C=420,-1", "the vertex C=420,-1 lies outside the figure area"},
+      {"A=300,400;B=550,405;C=420,458.5", "lies outside the figure area"},
+      {"A=300,400;B=550,405;C=420,150;ch=1", "the chapter ch: '1' is not a chapter number 2 to 10"},
+      {"A=300,400;B=550,405;C=420,150;ch=11", "is not a chapter number"},
+      {"A=300,400;B=550,405;C=420,150;ch=x", "is not a chapter number"},
+      {"A=300,400;B=550,405;C=420,150;t=NaN", "the angle t: 'NaN' is not a number"},
+      {"A=300,400;B=550,405;C=420,150;t=6.3", "the angle t=6.3 is outside 0 to 2 pi"},
+      {"A=300,400;B=550,405;C=420,150;t=-0.1", "is outside 0 to 2 pi"},
+      {"A=300,400;B=550,405;C=420,150;v=86", "the speed v: '86' is not a whole number 0 to 85"},
+      {"A=300,400;B=550,405;C=420,150;v=-1", "is not a whole number"},
+      {"A=300,400;B=550,405;C=420,150;m=fly", "the mode m: 'fly' is not one of run, stop, mouse"},
+      {std::string(100 * 1024, 'A'),
+       "the figure line is too long (102400 characters; at most 4096)"},
+      {"A=300,400;B=550,405;C=420,150;ch=9;t=" + std::string(1024 * 1024, '1'),
+       "the figure line is too long (1048613 characters"},
+      {"A=" + std::string(3000, '1') + ",1;B=1,1;C=2,2", "the vertex A: '111111"},
+  };
+  for (const auto& b : bad) {
+    const auto read = detail::read_figure_line(b.line);
+    EXPECT_FALSE(read.ok) << b.line.substr(0, 80);
+    EXPECT_NE(read.error.find(b.says), std::string::npos)
+        << b.line.substr(0, 80) << " said: " << read.error;
+    EXPECT_LT(read.error.size(), 200u) << "a long line is named by its start";
+    // on the command line: the message, and the default figure (nothing of the line is used)
+    EXPECT_FALSE(detail::choose_start_figure({"--lang", "en", "--figure", b.line}).empty());
+    EXPECT_FALSE(detail::start_figure_given);
+    EXPECT_NE(detail::start_figure_refusal.find(b.says), std::string::npos);
+    EXPECT_NE(detail::start_figure_refusal.find("The default figure is shown."), std::string::npos);
+  }
+  EXPECT_FALSE(detail::choose_start_figure({"--figure"}).empty()) << "a missing line";
+  EXPECT_TRUE(detail::choose_start_figure({"--figure=A=1,2;B=3,4;C=5,6;ch=4"}).empty());
+  EXPECT_TRUE(detail::start_figure_given);
+  EXPECT_EQ(detail::start_figure.chapter, 4);
+  EXPECT_TRUE(detail::choose_start_figure({"--lang", "hu"}).empty());
+  EXPECT_FALSE(detail::start_figure_given) << "no --figure: the default start";
+}
+
+namespace {
+
+// The numeric attribute `name` of the SVG element with the given id; NaN when missing.
+std::map<std::string, REAL> svg_attributes(const std::string& svg, const std::string& id) {
+  std::map<std::string, REAL> values;
+  const std::size_t at = svg.find(" id=\"" + id + "\"");
+  if (at == std::string::npos) return values;
+  const std::size_t end = svg.find("/>", at);
+  const std::string element = svg.substr(at, end - at);
+  for (const char* name : {"cx", "cy", "r", "x1", "y1", "x2", "y2", "stroke-width"}) {
+    const std::string key = std::string(" ") + name + "=\"";
+    const std::size_t k = element.find(key);
+    if (k != std::string::npos)
+      values[name] = std::strtod(element.c_str() + k + key.size(), nullptr);
+  }
+  const std::size_t d = element.find(" d=\"M ");
+  if (d != std::string::npos) {
+    // M x y Q cx cy x y
+    const char* p = element.c_str() + d + 6;
+    char* next = nullptr;
+    const char* names[] = {"mx", "my", "qx", "qy", "ex", "ey"};
+    for (int i = 0; i < 6; ++i) {
+      if (i == 2) p = std::strchr(p, 'Q') + 1;
+      values[names[i]] = std::strtod(p, &next);
+      p = next;
+    }
+  }
+  return values;
+}
+
+}  // namespace
+
+TEST(VexelFigure, SvgAgreesWithTheRecordsForRandomTrianglesInEveryChapter) {
+  reset_scene();
+  std::mt19937_64 rng(2712);
+  std::uniform_real_distribution<REAL> x(20, 780), y(20, 440);
+  constexpr REAL close = 0.01;
+  int circles = 0, lines = 0, parabolas = 0;
+  for (int n = 0; n < 90; ++n) {
+    place(x(rng), y(rng), x(rng), y(rng), x(rng), y(rng));
+    SARGAMENU = static_cast<BYTE>(2 + n % 9);
+    VEXEL_SZOG = x(rng) / 100;
+    SZAMOLASI_QELJARASOK();
+    all_screen_copies();
+    const std::string svg = detail::figure_svg("t", "d", "");
+    for (const bool shadow : {false, true}) {
+      const std::string prefix = shadow ? "shadow-" : "";
+      const REAL d = shadow ? shadow_offset : 0;
+      for (int i = 1; i <= 60; ++i) {
+        if (!PONT[i].LATSZIK || !PONT[i].LETEZIK) continue;
+        auto a = svg_attributes(svg, prefix + "point-" + std::to_string(i));
+        ASSERT_EQ(a.count("cx"), 1u) << "point " << i << " is in the drawing";
+        EXPECT_NEAR(a["cx"], PONT[i].X + d, close);
+        EXPECT_NEAR(a["cy"], PONT[i].Y + d, close);
+      }
+      for (int i = 1; i <= 10; ++i) {
+        const auto& k = KOR[i];
+        if (!k.LATSZIK || !k.LETEZIK) continue;
+        auto a = svg_attributes(svg, prefix + "circle-" + std::to_string(i));
+        ASSERT_EQ(a.count("r"), 1u) << "circle " << i;
+        EXPECT_NEAR(a["cx"], k.X + d, close);
+        EXPECT_NEAR(a["cy"], k.Y + d, close);
+        // the rings R, R+1, R-1 ...: the stroke's middle is half a pixel out for an even count
+        EXPECT_NEAR(a["r"] - (k.VASTAGSAG % 2 == 0 ? 0.5 : 0.0), k.SUGAR, close);
+        EXPECT_EQ(a["stroke-width"], k.VASTAGSAG);
+        ++circles;
+      }
+      for (int i = 1; i <= 50; ++i) {
+        const auto& e = EGYENES[i];
+        if (!e.LATSZIK || !e.LETEZIK) continue;
+        auto a = svg_attributes(svg, prefix + "line-" + std::to_string(i));
+        if (a.empty()) continue;  // a line that misses the figure area is left out
+        // both ends lie on the record's line: its direction and its place
+        for (const auto& [px, py] :
+             {std::pair{a["x1"] - d, a["y1"] - d}, std::pair{a["x2"] - d, a["y2"] - d}}) {
+          const REAL off = e.YXFORMA ? std::fabs(e.M * px + e.C - py) / std::hypot(1.0, e.M)
+                                     : std::fabs(e.M2 * py + e.C2 - px) / std::hypot(1.0, e.M2);
+          EXPECT_LT(off, close) << "line " << i << " chapter " << int(SARGAMENU);
+          EXPECT_GE(px + d, -0.5 - close);
+          EXPECT_LE(px + d, 799.5 + close);
+          EXPECT_GE(py + d, -0.5 - close);
+          EXPECT_LE(py + d, 457.5 + close) << "clipped to the figure area";
+        }
+        ++lines;
+      }
+      for (int i = 1; i <= 3; ++i) {
+        const auto& q = PARABOLA[i];
+        if (!q.LATSZIK || !q.LETEZIK) continue;
+        auto a = svg_attributes(svg, prefix + "parabola-" + std::to_string(i));
+        ASSERT_EQ(a.count("qx"), 1u) << "parabola " << i;
+        // the curve's ends and its middle are as far from the focus as from the directrix
+        const REAL mx = (a["mx"] + 2 * a["qx"] + a["ex"]) / 4,
+                   my = (a["my"] + 2 * a["qy"] + a["ey"]) / 4;
+        for (const auto& [px, py] : {std::pair{a["mx"] - d, a["my"] - d}, std::pair{mx - d, my - d},
+                                     std::pair{a["ex"] - d, a["ey"] - d}}) {
+          const REAL to_focus = std::hypot(px - q.FX, py - q.FY);
+          const REAL to_line = q.YXFORMA ? std::fabs(q.M * px + q.C - py) / std::hypot(1.0, q.M)
+                                         : std::fabs(q.M2 * py + q.C2 - px) / std::hypot(1.0, q.M2);
+          EXPECT_NEAR(to_focus, to_line, close * std::max(1.0, to_focus / 1000))
+              << "parabola " << i;
+        }
+        ++parabolas;
+      }
+    }
+  }
+  EXPECT_GT(circles, 20);
+  EXPECT_GT(lines, 100);
+  EXPECT_GT(parabolas, 20);
+}
+
+// The tools below run on the build machine only: libpng, xmllint, rsvg-convert.
+#ifndef _WIN32
+
+namespace {
+
+// An RGBA picture read from a PNG file (empty when unreadable).
+std::vector<std::uint8_t> read_rgba(const std::string& path, unsigned& width, unsigned& height) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) return {};
+  width = image.width;
+  height = image.height;
+  return rgba;
+}
+
+}  // namespace
+
+TEST(VexelFigure, SvgIsWellFormedAndItsRenderingCoversEveryDrawnPixelInItsColour) {
+  // the drawing as browsers and drawing programs see it: xmllint reads it, rsvg-convert renders
+  // it at 1x, and every pixel the program draws lies within 1.5 pixels of a pixel of the
+  // rendering of (nearly) the same colour
+  reset_scene();
+  fixtures::scratch_dir dir;
+  orla::INIT_VW(SPRITE01, 800, scene_rows, true);
+  std::mt19937_64 rng(1527);
+  std::uniform_real_distribution<REAL> x(40, 760), y(40, 420);
+  for (int chapter = 2; chapter <= 10; ++chapter) {
+    place(x(rng), y(rng), x(rng), y(rng), x(rng), y(rng));
+    SARGAMENU = static_cast<BYTE>(chapter);
+    VEXEL_SZOG = x(rng) / 100;
+    SZAMOLASI_QELJARASOK();
+    std::fill_n(SPRITE01.DATA, 800 * scene_rows, 0);
+    detail::draw_figure();
+    const std::string svg = detail::figure_svg("t", "d", "");
+    const std::string svg_path = dir / "figure.svg", png_path = dir / "figure.png";
+    std::ofstream(svg_path) << svg;
+    ASSERT_EQ(std::system(("xmllint --noout " + svg_path).c_str()), 0) << "chapter " << chapter;
+    // the colours drawn, each rendered alone: the drawing's shapes of that colour, so that what
+    // lies over them elsewhere does not count
+    std::map<WORD, int> colours;
+    for (int i = 0; i < 800 * scene_rows; ++i)
+      if (SPRITE01.DATA[i] != 0) ++colours[SPRITE01.DATA[i]];
+    int drawn = 0, missed = 0;
+    for (const auto& [colour, count] : colours) {
+      std::string paint(1, '"');
+      paint += detail::svg_colour(colour);
+      paint += '"';
+      std::string alone;
+      std::istringstream lines(svg);
+      for (std::string line; std::getline(lines, line);)
+        if (line.find(" id=\"") == std::string::npos || line.find(paint) != std::string::npos)
+          alone += line + "\n";
+      std::ofstream(svg_path) << alone;
+      ASSERT_EQ(std::system(("rsvg-convert " + svg_path + " -o " + png_path).c_str()), 0);
+      unsigned w = 0, h = 0;
+      const auto rgba = read_rgba(png_path, w, h);
+      ASSERT_EQ(w, 800u);
+      ASSERT_EQ(h, static_cast<unsigned>(scene_rows));
+      for (int py = 0; py < scene_rows; ++py)
+        for (int px = 0; px < 800; ++px) {
+          if (SPRITE01.DATA[py * 800 + px] != colour) continue;
+          ++drawn;
+          bool found = false;
+          for (int dy = -1; dy <= 1 && !found; ++dy)
+            for (int dx = -1; dx <= 1 && !found; ++dx) {
+              const int qx = px + dx, qy = py + dy;
+              if (qx < 0 || qy < 0 || qx >= 800 || qy >= scene_rows) continue;
+              found = rgba[(static_cast<std::size_t>(qy) * 800 + qx) * 4 + 3] >= 32;
+            }
+          if (!found && ++missed <= 5)
+            ADD_FAILURE() << "chapter " << chapter << ": pixel (" << px << ", " << py
+                          << ") of colour " << paint << " is not near the drawing's " << paint;
+        }
+    }
+    EXPECT_EQ(missed, 0) << "chapter " << chapter << ", of " << drawn << " pixels";
+    EXPECT_GT(drawn, 1000);
+  }
+  // the encoder's own PNG of the last figure reads back as its pixels
+  const std::string png_path = dir / "encoded.png";
+  std::ofstream(png_path, std::ios::binary) << detail::png_file(SPRITE01.DATA, 800, scene_rows);
+  unsigned w = 0, h = 0;
+  const auto rgba = read_rgba(png_path, w, h);
+  ASSERT_EQ(rgba.size(), std::size_t{4} * 800 * scene_rows);
+  int differ = 0;
+  for (std::size_t i = 0; i < std::size_t{800} * scene_rows; ++i) {
+    BYTE want[3];
+    orla::detail::to_rgb8(SPRITE01.DATA[i], want);
+    differ += std::memcmp(want, &rgba[4 * i], 3) != 0 || rgba[4 * i + 3] != 255;
+  }
+  EXPECT_EQ(differ, 0) << "pixels of the encoder's PNG differ";
+  orla::KILL_VW(SPRITE01);
+  detail::reset_render_caches();
+}
+
+#endif

@@ -1,12 +1,17 @@
 // Frame tests: the real program on the headless backend, driven by a scripted user.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <numbers>
 
 #include "file_fixtures.hpp"
 #include "orla_sprites.hpp"
+#include "user_services.hpp"
 #include "vexel_harness.hpp"
 
 using namespace vexel_test;
@@ -65,8 +70,10 @@ TEST_F(VexelFrame, StartsShowsTheCircumcircleChapterAndExitsByButtonOne) {
     const std::uint16_t ring = packed(k.R, k.G, k.B);
     int on_ring = 0;
     for (int a = 0; a < 360; a += 5) {
-      const int x = static_cast<int>(std::lrint(k.X + k.SUGAR * std::cos(a * M_PI / 180)));
-      const int y = static_cast<int>(std::lrint(k.Y + k.SUGAR * std::sin(a * M_PI / 180)));
+      const int x =
+          static_cast<int>(std::lrint(k.X + k.SUGAR * std::cos(a * std::numbers::pi / 180)));
+      const int y =
+          static_cast<int>(std::lrint(k.Y + k.SUGAR * std::sin(a * std::numbers::pi / 180)));
       if (y < 458 && x >= 0 && x < 800 && y >= 0) on_ring += near_colour(x, y, ring);
     }
     EXPECT_GT(on_ring, 50);
@@ -296,7 +303,7 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
         break;
     }
     double step = VEXEL_SZOG - previous;
-    if (step < -M_PI) step += 2 * M_PI;  // wrapped past 2 pi
+    if (step < -std::numbers::pi) step += 2 * std::numbers::pi;  // wrapped past 2 pi
     previous = VEXEL_SZOG;
     if (stalled) {
       result.in_the_stall = step;
@@ -320,7 +327,7 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
 }  // namespace
 
 TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
-  const double start_speed = 2 * M_PI / 15;  // a revolution in 15 s at slider 40
+  const double start_speed = 2 * std::numbers::pi / 15;  // a revolution in 15 s at slider 40
   // 62.5 frames per second with one calibration, 25 with a count four times as large
   for (const auto& [readings, ms] : {std::pair{1000, 16}, std::pair{4000, 40}}) {
     const turning t = measure_turning(readings, ms, 589 - 40);
@@ -482,6 +489,31 @@ TEST_F(VexelFrame, HelpKeysOpenTheHelpScreenAndAnyKeyReturns) {
     EXPECT_EQ(SARGAMENU, 2) << "the key that leaves help acts on nothing else";
   });
   steps.push_back([] { EXPECT_EQ(SARGAMENU, 2); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, AHelpKeyPressedDuringADragEndsTheDrag) {
+  auto steps = past_the_intro();
+  steps.push_back([] { press(300, 400); });
+  steps.push_back([] { move(200, 300, true); });
+  steps.push_back([] {
+    ASSERT_TRUE(MOZGAT);
+    ASSERT_EQ(PONT[1].X, 200.0);
+    tap('H');
+  });
+  steps.push_back([] { release(200, 300); });
+  steps.push_back([] {
+    EXPECT_TRUE(SUGOB);
+    press(600, 550);  // leaves help from the panel, and is still held in the next frame
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_FALSE(SUGOB);
+    EXPECT_FALSE(MOZGAT);
+    EXPECT_EQ(PONT[1].X, 200.0) << "the vertex stays where the drag left it";
+    EXPECT_EQ(PONT[1].Y, 300.0);
+    release(600, 550);
+  });
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
@@ -697,4 +729,195 @@ TEST(VexelLanguage, EnglishIsLookedForInEveryPlaceBeforeTheHungarian) {
   EXPECT_EQ(detail::program_file_in("menu.vex", executable, language::hu), "menu.vex");
   EXPECT_EQ(detail::program_file_in("vex.vex", executable, language::en), "vex.vex")
       << "found nowhere: the name the loader reports";
+}
+
+// ---- taking the figure out ----------------------------------------------------------------------
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The files in a folder, by name.
+std::vector<std::string> files_in(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct pictures_folder_for_the_test {
+  explicit pictures_folder_for_the_test(const std::string& folder) {
+    platform::detail::set_pictures_folder(folder);
+  }
+  ~pictures_folder_for_the_test() { platform::detail::set_pictures_folder(""); }
+};
+
+}  // namespace
+
+TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLine) {
+  fixtures::scratch_dir dir;
+  const fs::path folder = dir.path / "Pictures" / "new";  // made on the first save
+  const pictures_folder_for_the_test pictures(folder.string());
+  headless::clear_user_services();
+  auto steps = past_the_intro();
+  steps.push_back([] { tap('8'); });              // the pedal-line chapter
+  steps.push_back([] { tap(win32::VK_SPACE); });  // the point starts
+  for (int i = 0; i < 20; ++i) steps.push_back([] {});
+  steps.push_back([&] {
+    EXPECT_TRUE(PLAY && PILSEB > 0) << "the point runs";
+    tap_with(win32::VK_CONTROL, 'S');
+  });
+  std::vector<std::uint16_t> shown;
+  steps.push_back([&] {
+    shown = headless::last_frame();
+    const auto names = files_in(folder);
+    ASSERT_EQ(names.size(), 2u) << "a PNG and an SVG, nothing half-written beside them";
+    EXPECT_TRUE(names[0].starts_with("vexel-vexel-egyenes-") && names[0].ends_with(".png"))
+        << names[0];
+    EXPECT_EQ(names[1], names[0].substr(0, names[0].size() - 4) + ".svg");
+    // the PNG is the figure area of the frame just presented, pixel for pixel (the encoder's
+    // pictures are checked against a PNG reader where one is at hand: VexelFigure)
+    std::ifstream png_file(folder / names[0], std::ios::binary);
+    const std::string png((std::istreambuf_iterator<char>(png_file)), {});
+    EXPECT_TRUE(png == detail::png_file(shown.data(), 800, scene_rows))
+        << "the saved PNG is not the frame's figure area";
+    // the SVG holds the same figure: the travelling point where the frame drew it
+    std::ifstream svg_file(folder / names[1]);
+    const std::string svg((std::istreambuf_iterator<char>(svg_file)), {});
+    char point[96];
+    std::snprintf(point, sizeof point, "id=\"point-17\" cx=\"%.3f\" cy=\"%.3f\"", PONT[17].X,
+                  PONT[17].Y);
+    EXPECT_NE(svg.find(point), std::string::npos) << point;
+    EXPECT_NE(svg.find("<title>VEXEL egyenes – VEXEL egyenes</title>"), std::string::npos);
+    EXPECT_TRUE(detail::figure_message().starts_with("Mentve: " + (folder / names[0]).string()))
+        << detail::figure_message();
+    tap_with(win32::VK_CONTROL, 'C');
+  });
+  steps.push_back([] {
+    // the title line shows the message over the panel's subtitle
+    bool white = false;
+    for (int x = 184; x < 400; ++x) white = white || pixel(x, 481) == packed(31, 63, 31);
+    EXPECT_TRUE(white) << "the message in the panel's title line";
+    const std::string copied = headless::clipboard_text();
+    const auto read = detail::read_figure_line(copied);
+    EXPECT_TRUE(read.ok) << copied;
+    EXPECT_TRUE(copied.starts_with("A=300.0,400.0;B=550.0,405.0;C=420.0,150.0;ch=9;t=")) << copied;
+    EXPECT_TRUE(copied.ends_with(";v=40;m=run")) << copied;
+    EXPECT_EQ(detail::figure_message(), "Másolva: " + copied);
+    // again by the key without Ctrl (in the same second the names get a suffix)
+    tap('S');
+  });
+  steps.push_back([&] {
+    EXPECT_EQ(files_in(folder).size(), 4u);
+    EXPECT_TRUE(headless::message_boxes().empty());
+  });
+  // the message stays three seconds (16 ms a frame), then the title line is the backdrop's
+  for (int i = 0; i < 175; ++i) steps.push_back([] {});
+  steps.push_back([] { EXPECT_FALSE(detail::figure_message().empty()) << "2.8 s"; });
+  for (int i = 0; i < 15; ++i) steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_TRUE(detail::figure_message().empty()) << "3.04 s";
+    for (int x = 184; x < 800; ++x)
+      ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
+  });
+  EXPECT_EQ(run_steps(steps, run_folder(), 16).exit_code, 0);
+}
+
+TEST_F(VexelFrame, SaveIntoAFolderThatCannotBeWrittenSaysWhereAndWhyAndGoesOn) {
+  // a folder that cannot be made (its parent is a file), and on Linux one that no one may write
+  // into, not even the administrator
+  fixtures::scratch_dir dir;
+  fixtures::write_file(dir / "file", {1});
+  std::vector<std::string> folders = {dir / "file/Pictures"};
+#ifndef _WIN32
+  folders.push_back("/proc/self");
+#endif
+  for (const std::string& folder : folders) {
+    const pictures_folder_for_the_test pictures(folder);
+    auto steps = past_the_intro();
+    steps.push_back([] { tap_with(win32::VK_CONTROL, 'S'); });
+    steps.push_back([] {});  // the box comes after the frame is presented
+    steps.push_back([&] {
+      ASSERT_EQ(headless::message_boxes().size(), 1u);
+      const auto& box = headless::message_boxes()[0];
+      EXPECT_EQ(box.caption, "SAVE ERROR");
+      EXPECT_NE(box.text.find("The figure could not be saved in the folder\r" + folder + "\r"),
+                std::string::npos)
+          << box.text;
+      EXPECT_GT(box.text.size(), folder.size() + 50) << "the reason follows: " << box.text;
+      EXPECT_TRUE(detail::figure_message().empty()) << "nothing claims a save";
+      tap('N');
+    });
+    steps.push_back([] {});
+    steps.push_back([] { EXPECT_EQ(SARGAMENU, 3) << "the program goes on"; });
+    EXPECT_EQ(run_steps(steps).exit_code, 0);
+    headless::clear_message_boxes();
+  }
+}
+
+TEST(VexelSave, TakenNamesGetASuffixAndAFolderIsMadeOrRefused) {
+  fixtures::scratch_dir dir;
+  const std::string folder = (dir.path / "a" / "b").string();
+  const auto first = detail::save_files(folder, "vexel-x-1", "PNG", "SVG");
+  ASSERT_TRUE(first.ok) << first.error;
+  EXPECT_EQ(first.png_path, (fs::path(folder) / "vexel-x-1.png").string());
+  // a picture of that name without its drawing, and one drawing without its picture: each
+  // blocks its suffix; nothing is overwritten
+  fixtures::write_file(folder + "/vexel-x-1-2.svg", {'o', 'l', 'd'});
+  fixtures::write_file(folder + "/vexel-x-1-3.png", {'o', 'l', 'd'});
+  const auto fourth = detail::save_files(folder, "vexel-x-1", "PNG2", "SVG2");
+  ASSERT_TRUE(fourth.ok) << fourth.error;
+  EXPECT_EQ(fourth.png_path, (fs::path(folder) / "vexel-x-1-4.png").string());
+  EXPECT_EQ(fourth.svg_path, (fs::path(folder) / "vexel-x-1-4.svg").string());
+  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1.png"),
+            (std::vector<std::uint8_t>{'P', 'N', 'G'}));
+  EXPECT_EQ(fixtures::read_file(folder + "/vexel-x-1-2.svg"),
+            (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(files_in(folder).size(), 6u) << "no temporary file is left";
+  // a folder under a file cannot be made
+  fixtures::write_file(dir / "file", {1});
+  const auto refused = detail::save_files(dir / "file/Pictures", "vexel-x", "P", "S");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.error.find("The folder cannot be made: "), std::string::npos) << refused.error;
+  // a folder without the right to write (as the administrator the rights do not bind)
+  const fs::path locked = dir.path / "locked";
+  fs::create_directories(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  if (::access(locked.string().c_str(), W_OK) != 0) {
+    const auto denied = detail::save_files(locked.string(), "vexel-x", "P", "S");
+    EXPECT_FALSE(denied.ok);
+    EXPECT_NE(denied.error.find("ermission denied"), std::string::npos) << denied.error;
+    EXPECT_TRUE(files_in(locked).empty());
+  }
+}
+
+TEST_F(VexelFrame, FigureLineGivenAtStartIsShownAfterTheIntroAndABadOneIsRefusedInABox) {
+  ASSERT_TRUE(detail::choose_start_figure(
+                  {"--figure", "A=100.5,200;B=700,300;C=400,50;ch=9;t=1.5;v=20;m=mouse"})
+                  .empty());
+  auto steps = past_the_intro();
+  steps.push_back([] {
+    EXPECT_EQ(SARGAMENU, 9);
+    EXPECT_EQ(PONT[1].X, 100.5);
+    EXPECT_EQ(PONT[3].Y, 50);
+    EXPECT_EQ(SEBESSEG, 20);
+    EXPECT_FALSE(ANIMACIO);
+    EXPECT_TRUE(headless::message_boxes().empty());
+  });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+
+  EXPECT_FALSE(detail::choose_start_figure({"--figure", "A=1,1;B=2,2;C=3,3;x=1"}).empty());
+  steps = past_the_intro();
+  steps.push_back([] {
+    ASSERT_EQ(headless::message_boxes().size(), 1u);
+    EXPECT_EQ(headless::message_boxes()[0].caption, "FIGURE LINE");
+    EXPECT_NE(headless::message_boxes()[0].text.find("unknown key 'x'"), std::string::npos);
+    EXPECT_EQ(SARGAMENU, 2) << "the default figure";
+    EXPECT_EQ(PONT[1].X, 300);
+  });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+  headless::clear_message_boxes();
+  detail::choose_start_figure({});
 }

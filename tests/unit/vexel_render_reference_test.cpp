@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <string>
 
@@ -330,7 +331,7 @@ TEST_F(VexelReference, LargeCirclesMatchEveryStepOfTheIteration) {
     const std::int64_t radius = n % 40 == 0
                                     ? 1000000 + static_cast<std::int64_t>(random() % 4000000)
                                     : 500 + static_cast<std::int64_t>(random() % 60000);
-    const double a = static_cast<double>(random() % 100000) / 100000.0 * 2 * M_PI;
+    const double a = static_cast<double>(random() % 100000) / 100000.0 * 2 * std::numbers::pi;
     const std::int64_t px = static_cast<std::int64_t>(random() % 140) - 10;
     const std::int64_t py = static_cast<std::int64_t>(random() % 90) - 10;
     const auto cx = px - std::llround(static_cast<double>(radius) * std::cos(a));

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# End-to-end test of vexel.exe under Wine on Xvfb, driven by xdotool and checked by screenshots
+# in RGB565 terms (vexel_e2e_check of the native build): with "menu.vex" missing the "I/O ERROR"
+# box shows and the program ends with exit code 1; then a session in a folder named with
+# Hungarian letters under an English desktop (the pictures of en/): the intro, a press that ends
+# it, the circumcircle of chapter 2, a dragged vertex, help and back, and the exit button (exit
+# code 0, no box, nothing left on the screen); then a start with a figure line (--figure) whose
+# figure Ctrl+S saves into the Pictures folder as a PNG and an SVG.
+# Usage: vexel_wine_e2e.sh <wine_run.sh> <prefix> <vexel.exe> <vexel_e2e_check>
+set -euo pipefail
+
+wine_run=$1
+prefix=$2
+vexel=$3
+check=$4
+
+if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
+  for tool in xvfb-run xdotool import wine; do
+    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
+  done
+  [ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
+  # -br: a black root window, so what is left after the program is black
+  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
+    "$0" "$@"
+fi
+
+work=$(mktemp -d)
+program_pid=
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null || true
+    sleep 1
+    kill -9 "$program_pid" 2>/dev/null || true
+  fi
+  # this display's Wine processes end with the test (the prefix's server stays for the next)
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- program errors" >&2
+  cat "$work/err" >&2 || true
+  exit 1
+}
+
+. "$(dirname "$0")/../e2e/e2e_wait.sh"
+
+shot_at=0
+screen_shows() {
+  local result
+  shot_at=$(now_ms)
+  if import -window root -depth 8 "rgb:$work/shot.rgb" &&
+    result=$("$check" "$work/shot.rgb" "$@"); then
+    echo "  $result"
+    return 0
+  fi
+  poll_seen=$result
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended while waiting for: $*"
+  return 1
+}
+expect() {
+  poll 60 "screen passing: $*" screen_shows "$@"
+}
+click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.1
+  xdotool mousedown 1
+  sleep 0.2
+  xdotool mouseup 1
+}
+window_named() {
+  xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+# Starts vexel.exe in folder $1 with the arguments after it; standard error goes to $work/err.
+# Wine reads Unix file names in the locale's character set, and shows its own texts in the
+# locale's language: C.UTF-8 (every Debian has it) gives UTF-8 names and an English Windows.
+start() {
+  local folder=$1
+  shift
+  (cd "$folder" && exec env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 \
+    "$wine_run" "$prefix" ./vexel.exe "$@") \
+    >"$work/out" 2>"$work/err" &
+  program_pid=$!
+}
+# Waits for the program's end and checks its exit code.
+ended_with() {
+  poll 30 "end of the program" program_ended
+  local status=0
+  wait "$program_pid" || status=$?
+  program_pid=
+  [ "$status" -eq "$1" ] || fail "exit code $status, expected $1"
+  echo "  exit code $status"
+}
+
+run_dir=$(dirname "$vexel")
+
+echo "\"menu.vex\" missing: the I/O ERROR box, then exit code 1"
+missing=$work/missing
+mkdir "$missing"
+cp "$vexel" "$run_dir/sugo.vex" "$run_dir/vex.vex" "$run_dir/Fonts.fnt" "$missing/"
+start "$missing"
+poll 60 "the I/O ERROR box" window_named '^I/O ERROR$'
+echo "  the box shows"
+# its OK button has the focus
+xdotool key Return
+ended_with 1
+
+echo "a session in a folder named with Hungarian letters, under an English desktop"
+folder="$work/Kovács Őrs/Asztal/vexel"
+mkdir -p "$folder/en"
+cp "$vexel" "$run_dir/menu.vex" "$run_dir/sugo.vex" "$run_dir/vex.vex" "$run_dir/Fonts.fnt" "$folder/"
+cp "$run_dir/en/menu.vex" "$run_dir/en/sugo.vex" "$run_dir/en/vex.vex" "$folder/en/"
+pictures=$folder/en
+xdotool mousemove 400 40
+start "$folder"
+poll 60 "the window" window_named '^VEXEL egyenes$'
+expect intro "$pictures"
+
+echo "a press ends the intro: chapter 2, the circle through the three vertices"
+click 400 40
+expect panel "$pictures" 2 0
+expect circumcircle 0xA000 80 100 300 400 550 405 420 150
+
+echo "dragging vertex 1 from (300, 400) to (200, 300): the circle follows"
+xdotool mousemove 300 400
+sleep 0.1
+xdotool mousedown 1
+sleep 0.2
+xdotool mousemove 250 350
+sleep 0.1
+xdotool mousemove 200 300
+expect disc 200 300 3 0x8410
+xdotool mouseup 1
+sleep 0.1
+xdotool mousemove 700 60
+expect disc 200 300 3 0x0020
+# part of the larger circle lies under the panel
+expect circumcircle 0xA000 60 100 200 300 550 405 420 150
+
+echo "help: button 11 shows it; a press on button 4 only returns"
+click 595 570
+expect help "$pictures"
+click 259 527
+expect panel "$pictures" 2 4
+
+echo "button 1 ends the program after the fade-out, with no box"
+click 47 544
+ended_with 0
+window_named . && fail "a window is left: $(xdotool search --onlyvisible --name . getwindowname %@)"
+import -window root -depth 8 "rgb:$work/shot.rgb"
+"$check" "$work/shot.rgb" black >/dev/null || fail "something is left on the screen"
+
+echo "--figure: the incircle chapter of the line's triangle; Ctrl+S saves it into Pictures"
+pictures_folder=$(find "$prefix/drive_c/users" -mindepth 2 -maxdepth 2 -name Pictures | head -1)
+[ -n "$pictures_folder" ] || fail "the prefix has no Pictures folder"
+# Wine links the prefix's Pictures to the home folder: the test's files go into a folder of the
+# prefix's own instead, never into the home folder
+if [ -L "$pictures_folder" ]; then
+  rm "$pictures_folder"
+  mkdir "$pictures_folder"
+fi
+saved() { ls "$pictures_folder/" | grep -c '^vexel-incircle-[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\?\.\(png\|svg\)$' || true; }
+saved_before=$(saved)
+xdotool mousemove 400 40
+start "$folder" --figure 'A=200,300;B=650,405;C=420,100;ch=3'
+poll 60 "the window" window_named '^VEXEL egyenes$'
+expect intro "$pictures"
+click 400 40
+expect panel "$pictures" 3 0
+expect ring 0x0500 80 100 200 300 650 405 420 100
+xdotool key ctrl+s
+saved_now() { [ "$(saved)" -eq $((saved_before + 2)) ]; }
+poll 20 "a PNG and an SVG in $pictures_folder" saved_now
+echo "  $(ls -t "$pictures_folder" | head -2 | tr '\n' ' ')"
+xdotool key ctrl+q
+ended_with 0
+rm -f "$pictures_folder"/vexel-incircle-*
+echo "PASS"
