@@ -9,7 +9,8 @@ namespace vexel {
 
 void detail::copy_backdrop_and_clear_layer() {
   orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
-  orla_sprites::SCALESPRITE(URES, SPRITE01);
+  // what the figure drew last frame, the rest of the layer being black already
+  detail::clear_layer();
 }
 
 bool detail::frame_loop_goes_on() {
@@ -88,7 +89,7 @@ void ELEMEK_KIRAJZOLASA() {
   PONTVILAGOSIT();
   detail::draw_figure();
   PONTMOZGAT();
-  orla_sprites::PUTHCSPRITE(RESULT, SPRITE01, 0, 0, 0);
+  detail::lay_layer_over(RESULT);
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }
