@@ -111,10 +111,27 @@ pixel_box shared_box() {
   return {-shadow_offset, -shadow_offset, SPRITE01.BREITEMINUS1, SPRITE01.HOEHEMINUS1};
 }
 
-// Records the runs, moved by offset, as drawn into the scene layer.
+// Records the runs, moved by offset, as drawn into the scene layer: neighbouring runs of a few
+// rows at a time as one box, which the record's tiles would hold in any case.
 void mark_runs(const std::vector<stroke_run>& runs, LONGINT offset) {
-  for (const stroke_run& run : runs)
-    detail::mark_layer_span(run.row + offset, run.left + offset, run.right + offset);
+  if (runs.empty()) return;
+  stroke_run box = runs.front();
+  std::int64_t bottom = box.row;
+  for (const stroke_run& run : runs) {
+    const bool near = run.row >= box.row && run.row < box.row + 8 && run.left <= box.right + 32 &&
+                      run.right >= box.left - 32;
+    if (!near) {
+      detail::mark_layer_box(box.left + offset, box.row + offset, box.right + offset,
+                             bottom + offset);
+      box = run;
+      bottom = run.row;
+      continue;
+    }
+    box.left = std::min(box.left, run.left);
+    box.right = std::max(box.right, run.right);
+    bottom = std::max(bottom, run.row);
+  }
+  detail::mark_layer_box(box.left + offset, box.row + offset, box.right + offset, bottom + offset);
 }
 
 // A stroke of an element or its shadow: thin strokes by the library's clipped line, thick ones
