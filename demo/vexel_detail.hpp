@@ -183,23 +183,27 @@ void reset_render_caches();
 // The scene layer's drawn parts (vexel_layer.cpp).
 // =============================================================================================
 
-// Record pixels of the scene layer as drawn this frame (cut to the layer; more may be recorded
-// than drawn, never less): the columns left..right of a row, a box, the rows an 8-connected
-// line crosses, a midpoint circle's ring.
-void mark_layer_span(std::int64_t row, std::int64_t left, std::int64_t right);
-void mark_layer_box(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
-void mark_layer_line(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
-void mark_layer_ring(std::int64_t cx, std::int64_t cy, std::int64_t radius);
-// Clears the scene layer to black: only what was recorded since the last clear, or the whole
-// layer the first time and whenever the layer was made anew.
-void clear_layer();
-// Lays the scene layer over the frame from (0, 0), its black pixels letting the frame through:
-// only the parts recorded since the last clear.
-void lay_layer_over(orla::VIRTUALWINDOW& frame);
-// Forgets the record: the next clear clears the whole layer.
+// Record pixels of a layer (the scene layer, or the layer drawn at the screen's size) as drawn
+// (cut to the layer; more may be recorded than drawn, never less): the columns left..right of a
+// row, a box, the rows an 8-connected line crosses, a midpoint circle's ring.
+void mark_layer_span(const orla::VIRTUALWINDOW& layer, std::int64_t row, std::int64_t left,
+                     std::int64_t right);
+void mark_layer_box(const orla::VIRTUALWINDOW& layer, std::int64_t left, std::int64_t top,
+                    std::int64_t right, std::int64_t bottom);
+void mark_layer_line(const orla::VIRTUALWINDOW& layer, std::int64_t x1, std::int64_t y1,
+                     std::int64_t x2, std::int64_t y2);
+void mark_layer_ring(const orla::VIRTUALWINDOW& layer, std::int64_t cx, std::int64_t cy,
+                     std::int64_t radius);
+// Clears the layer to black: only what was recorded since the last clear, or the whole layer
+// the first time and whenever the layer was made anew.
+void clear_layer(orla::VIRTUALWINDOW& layer);
+// Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
+// the parts recorded since the last clear.
+void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
+// Forgets the records: the next clear of a layer clears all of it.
 void forget_layer_damage();
-// True when pixel (x, y) of the scene layer is recorded as drawn since the last clear.
-bool layer_pixel_recorded(std::int64_t x, std::int64_t y);
+// True when pixel (x, y) of the layer is recorded as drawn since the last clear.
+bool layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, std::int64_t x, std::int64_t y);
 
 // =============================================================================================
 // Frame loop (vexel_frame.cpp).

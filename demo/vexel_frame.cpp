@@ -10,7 +10,7 @@ namespace vexel {
 void detail::copy_backdrop_and_clear_layer() {
   orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
   // what the figure drew last frame, the rest of the layer being black already
-  detail::clear_layer();
+  detail::clear_layer(SPRITE01);
 }
 
 bool detail::frame_loop_goes_on() {
@@ -89,7 +89,7 @@ void ELEMEK_KIRAJZOLASA() {
   PONTVILAGOSIT();
   detail::draw_figure();
   PONTMOZGAT();
-  detail::lay_layer_over(RESULT);
+  detail::lay_layer_over(SPRITE01, RESULT);
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }

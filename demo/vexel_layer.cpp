@@ -103,15 +103,17 @@ struct layer_damage {
   tile_record drawn;
   bool known = false;
 };
-layer_damage damage;
+// The scene layer's record and that of the layer drawn at the screen's size.
+layer_damage damages[2];
 
-tile_record& record_for_layer() {
-  if (!damage.drawn.matches(SPRITE01)) {
+layer_damage& damage_of(const orla::VIRTUALWINDOW& layer) {
+  layer_damage& damage = damages[&layer == &SPRITE01 ? 0 : 1];
+  if (!damage.drawn.matches(layer)) {
     // a new or resized layer: what it holds is unknown until the next clear
-    damage.drawn.reset_for(SPRITE01);
+    damage.drawn.reset_for(layer);
     damage.known = false;
   }
-  return damage.drawn;
+  return damage;
 }
 
 // The largest n >= 0 with n * n <= v, for v < 2^62.
@@ -125,22 +127,24 @@ coord root_of(coord v) {
 
 }  // namespace
 
-void detail::mark_layer_span(coord row, coord left, coord right) {
+void detail::mark_layer_span(const orla::VIRTUALWINDOW& layer, coord row, coord left, coord right) {
   if (left > right) std::swap(left, right);
-  record_for_layer().mark(row, row, left, right);
+  damage_of(layer).drawn.mark(row, row, left, right);
 }
 
-void detail::mark_layer_box(coord left, coord top, coord right, coord bottom) {
+void detail::mark_layer_box(const orla::VIRTUALWINDOW& layer, coord left, coord top, coord right,
+                            coord bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  record_for_layer().mark(top, bottom, left, right);
+  damage_of(layer).drawn.mark(top, bottom, left, right);
 }
 
-void detail::mark_layer_line(coord x1, coord y1, coord x2, coord y2) {
+void detail::mark_layer_line(const orla::VIRTUALWINDOW& layer, coord x1, coord y1, coord x2,
+                             coord y2) {
   // an 8-connected line's pixels on a row lie between the ideal line's places one row above and
   // one row below, a pixel either side; a band of rows takes the union of its rows, and only
   // the bands of the layer are visited
-  tile_record& r = record_for_layer();
+  tile_record& r = damage_of(layer).drawn;
   if (y1 == y2) {
     r.mark(y1, y1, std::min(x1, x2), std::max(x1, x2));
     return;
@@ -160,12 +164,12 @@ void detail::mark_layer_line(coord x1, coord y1, coord x2, coord y2) {
   }
 }
 
-void detail::mark_layer_ring(coord cx, coord cy, coord radius) {
+void detail::mark_layer_ring(const orla::VIRTUALWINDOW& layer, coord cx, coord cy, coord radius) {
   if (radius < 0) return;
   // the midpoint circle's pixels lie less than two pixels from the ideal circle: per row, the
   // columns between the circles of radius - 2 and radius + 2, a band taking the union of its
   // rows (a radius is a LONGINT, so the squares hold in 64 bits)
-  tile_record& r = record_for_layer();
+  tile_record& r = damage_of(layer).drawn;
   const coord outer = radius + 2, inner = radius - 2;
   const coord top = std::max<coord>(cy - outer, 0);
   const coord bottom = std::min<coord>(cy + outer, coord{r.height} - 1);
@@ -184,41 +188,44 @@ void detail::mark_layer_ring(coord cx, coord cy, coord radius) {
   }
 }
 
-void detail::clear_layer() {
-  tile_record& drawn = record_for_layer();
+void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
+  layer_damage& damage = damage_of(layer);
   if (!damage.known) {
-    std::fill_n(SPRITE01.DATA, static_cast<std::size_t>(SPRITE01.BREITE) * SPRITE01.HOEHE, WORD{0});
-    drawn.clear();
+    std::fill_n(layer.DATA, static_cast<std::size_t>(damage.drawn.width) * damage.drawn.height,
+                WORD{0});
+    damage.drawn.clear();
     damage.known = true;
     return;
   }
-  drawn.each_run([](coord row, coord left, coord right) {
-    std::fill_n(SPRITE01.DATA + row * SPRITE01.BREITE + left, right - left + 1, WORD{0});
+  damage.drawn.each_run([&layer](coord row, coord left, coord right) {
+    std::fill_n(layer.DATA + row * layer.BREITE + left, right - left + 1, WORD{0});
   });
-  drawn.clear();
+  damage.drawn.clear();
 }
 
-void detail::lay_layer_over(orla::VIRTUALWINDOW& frame) {
-  tile_record& drawn = record_for_layer();
+void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame) {
+  layer_damage& damage = damage_of(layer);
+  tile_record& drawn = damage.drawn;
   if (!damage.known) {
     // what the layer holds is not recorded: every pixel of it
     drawn.mark(0, coord{drawn.height} - 1, 0, coord{drawn.width} - 1);
     damage.known = true;
   }
-  const coord rows = std::min<coord>(SPRITE01.HOEHE, frame.HOEHE);
-  const coord columns = std::min<coord>(SPRITE01.BREITE, frame.BREITE);
+  const coord rows = std::min<coord>(layer.HOEHE, frame.HOEHE);
+  const coord columns = std::min<coord>(layer.BREITE, frame.BREITE);
   drawn.each_run([&](coord row, coord left, coord right) {
     if (row >= rows || left >= columns) return;
     right = std::min(right, columns - 1);
-    const WORD* from = SPRITE01.DATA + row * SPRITE01.BREITE;
+    const WORD* from = layer.DATA + row * layer.BREITE;
     WORD* to = frame.DATA + row * frame.BREITE;
     // black is the layer's transparent colour (written as a select, which vectorises)
     for (coord x = left; x <= right; ++x) to[x] = from[x] != 0 ? from[x] : to[x];
   });
 }
 
-bool detail::layer_pixel_recorded(coord x, coord y) {
-  const tile_record& r = record_for_layer();
+bool detail::layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, coord x, coord y) {
+  const layer_damage& damage = damage_of(layer);
+  const tile_record& r = damage.drawn;
   if (!damage.known) return true;
   if (x < 0 || y < 0 || x >= r.width || y >= r.height) return false;
   const coord tile = x / tile_width;
@@ -228,7 +235,7 @@ bool detail::layer_pixel_recorded(coord x, coord y) {
 }
 
 void detail::forget_layer_damage() {
-  damage = layer_damage{};
+  for (auto& damage : damages) damage = layer_damage{};
 }
 
 }  // namespace vexel

@@ -121,7 +121,7 @@ void mark_runs(const std::vector<stroke_run>& runs, LONGINT offset) {
     const bool near = run.row >= box.row && run.row < box.row + 8 && run.left <= box.right + 32 &&
                       run.right >= box.left - 32;
     if (!near) {
-      detail::mark_layer_box(box.left + offset, box.row + offset, box.right + offset,
+      detail::mark_layer_box(SPRITE01, box.left + offset, box.row + offset, box.right + offset,
                              bottom + offset);
       box = run;
       bottom = run.row;
@@ -131,7 +131,8 @@ void mark_runs(const std::vector<stroke_run>& runs, LONGINT offset) {
     box.right = std::max(box.right, run.right);
     bottom = std::max(bottom, run.row);
   }
-  detail::mark_layer_box(box.left + offset, box.row + offset, box.right + offset, bottom + offset);
+  detail::mark_layer_box(SPRITE01, box.left + offset, box.row + offset, box.right + offset,
+                         bottom + offset);
 }
 
 // A stroke of an element or its shadow: thin strokes by the library's clipped line, thick ones
@@ -140,7 +141,7 @@ void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT
                     LONGINT offset, WORD colour) {
   if (width == 1) {
     orla_2d::LINECLIPPED(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset, colour);
-    detail::mark_layer_line(x1 + offset, y1 + offset, x2 + offset, y2 + offset);
+    detail::mark_layer_line(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset);
     return;
   }
   const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v); };
@@ -162,7 +163,7 @@ void draw_point(BYTE i, LONGINT offset, WORD colour) {
   if (!detail::to_screen(p.X, unused) || !detail::to_screen(p.Y, unused)) return;
   const std::int64_t cx = std::int64_t{p.KX} + offset, cy = std::int64_t{p.KY} + offset;
   clipped_disc(SPRITE01, cx, cy, p.MERET, colour);
-  detail::mark_layer_box(cx - p.MERET, cy - p.MERET, cx + p.MERET, cy + p.MERET);
+  detail::mark_layer_box(SPRITE01, cx - p.MERET, cy - p.MERET, cx + p.MERET, cy + p.MERET);
 }
 
 void draw_segment(BYTE i, LONGINT offset, bool shadow) {
@@ -198,12 +199,12 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
   const BYTE r = shadow ? shadow_r : k.R, g = shadow ? shadow_g : k.G, b = shadow ? shadow_b : k.B;
   const LONGINT cx = k.KX + offset, cy = k.KY + offset;
   orla_2d::CIRCLE(SPRITE01, cx, cy, k.KSUGAR, r, g, b);
-  detail::mark_layer_ring(cx, cy, k.KSUGAR);
+  detail::mark_layer_ring(SPRITE01, cx, cy, k.KSUGAR);
   // rings grow alternately outwards and inwards: R, R+1, R-1, R+2, ...
   for (BYTE ring = 1; k.VASTAGSAG > 1 && ring <= k.VASTAGSAG - 1; ++ring) {
     const LONGINT radius = PAROS(ring) ? k.KSUGAR - ring / 2 : k.KSUGAR + ring / 2 + 1;
     orla_2d::CIRCLE(SPRITE01, cx, cy, radius, r, g, b);
-    detail::mark_layer_ring(cx, cy, radius);
+    detail::mark_layer_ring(SPRITE01, cx, cy, radius);
     if (ring == 255) break;  // kept: the ring counter is a byte
   }
 }
@@ -318,7 +319,7 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
     for (const polyline_stroke& s : strokes) {
       orla_2d::LINECLIPPED(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset,
                            colour);
-      detail::mark_layer_line(s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset);
+      detail::mark_layer_line(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset);
     }
     return;
   }

@@ -273,7 +273,7 @@ TEST(VexelRender, TheLayerRecordsEveryPixelItsFrameDraws) {
       ELEMEK_KIRAJZOLASA();
       for (LONGINT y = 0; y < SPRITE01.HOEHE; ++y)
         for (LONGINT x = 0; x < SPRITE01.BREITE; ++x)
-          if (at(x, y) != 0 && !detail::layer_pixel_recorded(x, y))
+          if (at(x, y) != 0 && !detail::layer_pixel_recorded(SPRITE01, x, y))
             FAIL() << "chapter " << int{chapter} << ", frame " << frame << ": pixel (" << x << ", "
                    << y << ") drawn but not recorded";
     }
