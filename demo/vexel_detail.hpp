@@ -340,6 +340,11 @@ void walk_figure(const std::function<void(const figure_element&)>& paint);
 // over a background of the given colour ("#rrggbb"; none when empty).
 std::string figure_svg(const std::string& title, const std::string& description,
                        const std::string& background);
+// The figure drawn into `layer` at `scale` times the figure area's size, from the records' REAL
+// values: the SVG drawing's shapes, each pixel whose centre they cover in the element's colour,
+// in the walk's order (vexel_figure_scaled.cpp). The layer is black where nothing is drawn;
+// what is drawn is recorded in the layer's record.
+void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
 // A pixel's colour as SVG writes it: "#rrggbb".
 std::string svg_colour(WORD pixel);
 // A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.

@@ -551,6 +551,31 @@ std::vector<std::uint8_t> read_rgba(const std::string& path, unsigned& width, un
   return rgba;
 }
 
+// Adds the colours of the elements shown, by their SVG names.
+void walk_colours(std::map<std::string, WORD>& palette) {
+  detail::walk_figure([&palette](const detail::figure_element& e) {
+    BYTE r = 0, g = 0, b = 0;
+    switch (e.kind) {
+      case detail::element_kind::point:
+        r = PONT[e.index].R, g = PONT[e.index].G, b = PONT[e.index].B;
+        break;
+      case detail::element_kind::segment:
+        r = SZAKASZ[e.index].R, g = SZAKASZ[e.index].G, b = SZAKASZ[e.index].B;
+        break;
+      case detail::element_kind::line:
+        r = EGYENES[e.index].R, g = EGYENES[e.index].G, b = EGYENES[e.index].B;
+        break;
+      case detail::element_kind::circle:
+        r = KOR[e.index].R, g = KOR[e.index].G, b = KOR[e.index].B;
+        break;
+      case detail::element_kind::parabola:
+        r = PARABOLA[e.index].R, g = PARABOLA[e.index].G, b = PARABOLA[e.index].B;
+        break;
+    }
+    if (!e.shadow) palette[detail::svg_colour(orla::PACK(r, g, b))] = orla::PACK(r, g, b);
+  });
+}
+
 }  // namespace
 
 TEST(VexelFigure, SvgIsWellFormedAndItsRenderingCoversEveryDrawnPixelInItsColour) {
@@ -626,6 +651,83 @@ TEST(VexelFigure, SvgIsWellFormedAndItsRenderingCoversEveryDrawnPixelInItsColour
     differ += std::memcmp(want, &rgba[4 * i], 3) != 0 || rgba[4 * i + 3] != 255;
   }
   EXPECT_EQ(differ, 0) << "pixels of the encoder's PNG differ";
+  orla::KILL_VW(SPRITE01);
+  detail::reset_render_caches();
+}
+
+TEST(VexelFigure, ScaledFigureAgreesWithTheSvgRenderedAtTheSameSize) {
+  // at 2 and 2.4 times the figure area: at least 98% of the pixels the rendering of the SVG
+  // covers fully lie within one pixel of a pixel of the same colour drawn by the program, and
+  // every colour of the rendering is drawn (no element missing)
+  reset_scene();
+  fixtures::scratch_dir dir;
+  orla::INIT_VW(SPRITE01, 800, scene_rows, true);
+  std::mt19937_64 rng(2824);
+  std::uniform_real_distribution<REAL> x(40, 760), y(40, 420);
+  for (const double scale : {2.0, 2.4}) {
+    const auto w = static_cast<LONGINT>(std::lrint(800 * scale));
+    const auto h = static_cast<LONGINT>(std::lrint(scene_rows * scale));
+    for (int chapter = 2; chapter <= 10; ++chapter) {
+      place(x(rng), y(rng), x(rng), y(rng), x(rng), y(rng));
+      SARGAMENU = static_cast<BYTE>(chapter);
+      VEXEL_SZOG = x(rng) / 100;
+      SZAMOLASI_QELJARASOK();
+      detail::draw_figure();
+      orla::VIRTUALWINDOW layer;
+      orla::INIT_VW(layer, w, h, true);
+      detail::draw_figure_scaled(layer, scale);
+      const std::string svg_path = dir / "figure.svg", png_path = dir / "figure.png";
+      const std::string svg = detail::figure_svg("t", "d", "");
+      std::ofstream(svg_path) << svg;
+      // the drawing's colours: a pixel of the rendering in one of them is a pixel of a shape,
+      // others blend two shapes at an edge
+      std::map<std::string, WORD> palette;
+      for (WORD c : std::initializer_list<WORD>{orla::PACK(shadow_r, shadow_g, shadow_b)})
+        palette[detail::svg_colour(c)] = c;
+      walk_colours(palette);
+      ASSERT_EQ(std::system(("rsvg-convert -w " + std::to_string(w) + " -h " + std::to_string(h) +
+                             " " + svg_path + " -o " + png_path)
+                                .c_str()),
+                0);
+      unsigned rw = 0, rh = 0;
+      const auto rgba = read_rgba(png_path, rw, rh);
+      ASSERT_EQ(rw, static_cast<unsigned>(w));
+      ASSERT_EQ(rh, static_cast<unsigned>(h));
+      std::map<WORD, int> rendered, drawn;
+      for (LONGINT i = 0; i < w * h; ++i)
+        if (layer.DATA[i] != 0) ++drawn[layer.DATA[i]];
+      int covered = 0, near = 0;
+      for (LONGINT py = 0; py < h; ++py)
+        for (LONGINT px = 0; px < w; ++px) {
+          const std::uint8_t* p = &rgba[(static_cast<std::size_t>(py) * w + px) * 4];
+          if (p[3] != 255) continue;
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "#%02x%02x%02x", p[0], p[1], p[2]);
+          const auto shape = palette.find(hex);
+          if (shape == palette.end()) continue;
+          const WORD colour = shape->second;
+          ++covered;
+          ++rendered[colour];
+          bool found = false;
+          for (LONGINT dy = -1; dy <= 1 && !found; ++dy)
+            for (LONGINT dx = -1; dx <= 1 && !found; ++dx) {
+              const LONGINT qx = px + dx, qy = py + dy;
+              found = qx >= 0 && qy >= 0 && qx < w && qy < h && layer.DATA[qy * w + qx] == colour;
+            }
+          near += found;
+        }
+      EXPECT_GE(near, covered * 0.98) << "scale " << scale << ", chapter " << chapter << ": "
+                                      << near << " of " << covered << " pixels";
+      for (const auto& [colour, count] : rendered) {
+        if (count < 20) continue;
+        EXPECT_GT(drawn[colour], 0)
+            << "scale " << scale << ", chapter " << chapter << ": the colour "
+            << detail::svg_colour(colour) << " of the drawing is not drawn";
+      }
+      EXPECT_GT(covered, 1000);
+      orla::KILL_VW(layer);
+    }
+  }
   orla::KILL_VW(SPRITE01);
   detail::reset_render_caches();
 }
