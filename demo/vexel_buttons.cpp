@@ -17,6 +17,7 @@ void tint(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width
   // the slider's bars can reach above the panel when the pointer is high: clip to the frame
   orla_sprites::PUTTRANSCLIPPEDSPRITE(RESULT, GOMBKERET, x, y, lr, lg, lb);
   orla::KILL_VW(GOMBKERET);
+  detail::tint_large_frame(colour, x, y, width, height, lr, lg, lb);
 }
 
 void tint_button(const orla::VIRTUALWINDOW& colour, BYTE n, BYTE lr, BYTE lg, BYTE lb) {

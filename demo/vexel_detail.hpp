@@ -206,6 +206,37 @@ void forget_layer_damage();
 bool layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, std::int64_t x, std::int64_t y);
 
 // =============================================================================================
+// The frame at the size the screen shows it (vexel_large_frame.cpp).
+// =============================================================================================
+
+// The user's choice of the original 800 x 600 picture, enlarged, for the session (--pixels, the
+// key O).
+void choose_original_pixels(bool original);
+bool original_pixels_chosen();
+// This frame's scale of the large frame to 800 x 600; 0 while the original picture is shown.
+double large_frame_scale();
+// The large frame of this frame (empty while the original picture is shown).
+const orla::VIRTUALWINDOW& large_frame();
+// Starts a normal frame's large frame where the screen shows the frame larger than 800 x 600 and
+// the user has not chosen the original: its backdrop copied in, its figure layer cleared.
+void begin_large_frame();
+// The figure drawn at the large frame's scale into its layer, and the layer laid over it.
+void draw_large_figure();
+void lay_large_layer();
+// A button tint of the 800 x 600 frame (rectangle, colour window, levels) laid on the large
+// frame where it shows that rectangle.
+void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width,
+                      LONGINT height, BYTE lr, BYTE lg, BYTE lb);
+// The frame's brightness, as the 800 x 600 frame's.
+void finish_large_frame(BYTE brightness);
+// Rows top..bottom of the 800 x 600 frame from column left on, enlarged into the large frame.
+void copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left);
+// Presents the large frame when there is one, else the 800 x 600 frame.
+void present_frame();
+// Frees the large frame's windows.
+void release_large_frame();
+
+// =============================================================================================
 // Frame loop (vexel_frame.cpp).
 // =============================================================================================
 

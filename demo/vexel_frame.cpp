@@ -11,6 +11,7 @@ void detail::copy_backdrop_and_clear_layer() {
   orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
   // what the figure drew last frame, the rest of the layer being black already
   detail::clear_layer(SPRITE01);
+  detail::begin_large_frame();
 }
 
 bool detail::frame_loop_goes_on() {
@@ -88,8 +89,10 @@ void ELEMEK_KIRAJZOLASA() {
   detail::copy_backdrop_and_clear_layer();
   PONTVILAGOSIT();
   detail::draw_figure();
+  detail::draw_large_figure();
   PONTMOZGAT();
   detail::lay_layer_over(SPRITE01, RESULT);
+  detail::lay_large_layer();
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }
@@ -119,8 +122,13 @@ void FRAME() {
   }
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
-  if (!SUGOB) detail::draw_figure_message();
-  orla::FLIP_DD(RESULT.DATA);
+  if (!SUGOB) {
+    detail::finish_large_frame(FENYFORRAS);
+    detail::draw_figure_message();
+    detail::present_frame();
+  } else {
+    orla::FLIP_DD(RESULT.DATA);
+  }
   // what is saved is the frame just presented, while it is still in RESULT
   if (!SUGOB) detail::take_figure_out();
   orla_win32::GETALLMESSAGES();
@@ -131,6 +139,7 @@ void MEMORIA_FELSZABADITAS() {
   for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
     orla::KILL_VW(*window);
   detail::reset_render_caches();
+  detail::release_large_frame();
   orla::KILL_GRAPH();
   orla::CHECKMEMORY();
   orla_win32::TERMINATE();
