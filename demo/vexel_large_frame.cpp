@@ -18,7 +18,7 @@ namespace {
 constexpr struct {
   int times;
   const char* name;
-} larger_backdrops[] = {{2, "menu@2.vex"}, {3, "menu@3.vex"}};
+} larger_backdrops[] = {{2, "menu@2.vex"}};
 
 struct large_state {
   bool original_only = false;  // the user chose the original picture for the session
