@@ -164,7 +164,7 @@ void detail::begin_large_frame() {
     orla::INIT_VW(large.layer, width, std::min<LONGINT>(layer_rows, height), true);
   }
   if (large.backdrop_of != BACKGROUND.DATA) make_backdrop();
-  orla::FLIP_VW(large.backdrop.DATA, large.frame.DATA);
+  std::copy_n(large.backdrop.DATA, static_cast<std::size_t>(width) * height, large.frame.DATA);
   clear_layer(large.layer);
 }
 
