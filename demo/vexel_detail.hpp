@@ -183,6 +183,8 @@ void reset_render_caches();
 // The scene layer's drawn parts (vexel_layer.cpp).
 // =============================================================================================
 
+// The record's tiles: columns and rows of the layer per tile.
+inline constexpr std::int64_t layer_tile_width = 32, layer_tile_height = 8;
 // Record pixels of a layer (the scene layer, or the layer drawn at the screen's size) as drawn
 // (cut to the layer; more may be recorded than drawn, never less): the columns left..right of a
 // row, a box, the rows an 8-connected line crosses, a midpoint circle's ring.

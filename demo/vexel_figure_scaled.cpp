@@ -56,11 +56,12 @@ double stroke_width(unsigned width) {
 struct scaled_painter {
   orla::VIRTUALWINDOW& layer;
   double scale;
+  double inverse = 1 / scale;
   WORD shadow = orla::PACK(shadow_r, shadow_g, shadow_b);
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
-  double row_v(std::int64_t y) const { return (static_cast<double>(y) + 0.5) / scale - 0.5; }
+  double row_v(std::int64_t y) const { return (static_cast<double>(y) + 0.5) * inverse - 0.5; }
   double pixel_of(double u) const { return (u + 0.5) * scale - 0.5; }
 
   // The rows of the layer whose centres lie between v1 and v2.
@@ -81,7 +82,27 @@ struct scaled_painter {
     if (left > right) return;
     const auto l = static_cast<std::int64_t>(left), r = static_cast<std::int64_t>(right);
     std::fill_n(layer.DATA + y * layer.BREITE + l, r - l + 1, colour);
-    detail::mark_layer_span(layer, y, l, r);
+    mark(y, l, r);
+  }
+
+  // The tiles of the record last marked: the rows of a shape in one band of tiles mostly fall
+  // on the tiles of the row before (a ring's two sides: the two entries).
+  struct tiles {
+    std::int64_t band = -1, left = 0, right = -1;
+  };
+  tiles marked[2];
+  int next_mark = 0;
+
+  void mark(std::int64_t y, std::int64_t l, std::int64_t r) {
+    const tiles t{y / detail::layer_tile_height, l / detail::layer_tile_width,
+                  r / detail::layer_tile_width};
+    for (const tiles& m : marked)
+      if (m.band == t.band && m.left <= t.left && t.right <= m.right) return;
+    detail::mark_layer_box(
+        layer, t.left * detail::layer_tile_width, t.band * detail::layer_tile_height,
+        (t.right + 1) * detail::layer_tile_width - 1, (t.band + 1) * detail::layer_tile_height - 1);
+    marked[next_mark] = t;
+    next_mark = 1 - next_mark;
   }
 
   void disc(double cx, double cy, double r, WORD colour) {
@@ -107,6 +128,15 @@ struct scaled_painter {
       rows(std::min(y1, y2) - h, std::max(y1, y2) + h, first, last);
     else
       rows(-everywhere, everywhere, first, last);
+    if (!round && nx != 0) {
+      // a whole line: on every row the same width about a centre moving by a fixed step
+      const double half = std::fabs(h / nx), slope = -ny / nx;
+      for (std::int64_t y = first; y <= last; ++y) {
+        const double centre = x1 + slope * (row_v(y) - y1);
+        fill(y, {centre - half, centre + half}, colour);
+      }
+      return;
+    }
     for (std::int64_t y = first; y <= last; ++y) {
       const double v = row_v(y);
       interval span = between(nx, ny * (v - y1), x1, -h, h);
@@ -184,7 +214,7 @@ struct scaled_painter {
     const double d = is_shadow ? shadow_offset : 0;
     if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
     // the arc the program samples, t from -N to its last sample, drawn as a polyline fine
-    // enough that it leaves the curve by less than a tenth of a screen pixel
+    // enough that it leaves the curve by less than a quarter of a screen pixel
     const double n = 6 * std::nearbyint(std::fabs(q.P)) + 50;
     const double step = std::nearbyint(std::fabs(q.P) / 20) + 1;
     const double t0 = -n, t1 = -n + std::floor(2 * n / step) * step;
@@ -194,7 +224,7 @@ struct scaled_painter {
     const WORD colour = is_shadow ? shadow : orla::PACK(q.R, q.G, q.B);
     // a chord of length c on a curve of curvature k leaves it by about k c^2 / 8; the curvature
     // is at most 1 / |P|
-    const double chord = std::sqrt(8 * 0.1 / scale * std::fabs(q.P));
+    const double chord = std::sqrt(8 * 0.25 / scale * std::fabs(q.P));
     const double pieces = std::clamp(std::ceil((t1 - t0) / std::max(chord, 0.5)), 1.0, 20000.0);
     double px = 0, py = 0;
     for (int k = 0; k <= static_cast<int>(pieces); ++k) {
@@ -212,7 +242,7 @@ struct scaled_painter {
 }  // namespace
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
-  scaled_painter painter{layer, scale};
+  scaled_painter painter{layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), {}, 0};
   walk_figure([&painter](const figure_element& e) {
     switch (e.kind) {
       case element_kind::point:

@@ -17,7 +17,7 @@ using coord = std::int64_t;
 // The layer is divided into tiles of tile_width columns and tile_height rows (a band of rows);
 // a frame records the tiles it drew into. Outside the tiles of the last frame the layer is
 // black.
-constexpr coord tile_width = 32, tile_height = 8;
+constexpr coord tile_width = detail::layer_tile_width, tile_height = detail::layer_tile_height;
 
 // The tiles drawn into one layer, one bit per tile, for the layer they were recorded for.
 struct tile_record {
