@@ -202,6 +202,10 @@ void clear_layer(orla::VIRTUALWINDOW& layer);
 // Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
 // the parts recorded since the last clear.
 void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
+// Copies `from` into `to` (both of the frame's size) where the layer recorded pixels since its
+// last clear (everywhere when nothing is known of the layer): what the layer laid over the frame.
+void restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
+                         orla::VIRTUALWINDOW& to);
 // Forgets the records: the next clear of a layer clears all of it.
 void forget_layer_damage();
 // True when pixel (x, y) of the layer is recorded as drawn since the last clear.

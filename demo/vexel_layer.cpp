@@ -223,6 +223,24 @@ void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDO
   });
 }
 
+void detail::restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
+                                 orla::VIRTUALWINDOW& to) {
+  layer_damage& damage = damage_of(layer);
+  const coord rows = std::min<coord>({layer.HOEHE, from.HOEHE, to.HOEHE});
+  const coord columns = std::min<coord>({layer.BREITE, from.BREITE, to.BREITE});
+  if (!damage.known || from.BREITE != to.BREITE) {
+    for (coord row = 0; row < rows; ++row)
+      std::copy_n(from.DATA + row * from.BREITE, columns, to.DATA + row * to.BREITE);
+    return;
+  }
+  damage.drawn.each_run([&](coord row, coord left, coord right) {
+    if (row >= rows || left >= columns) return;
+    right = std::min(right, columns - 1);
+    std::copy_n(from.DATA + row * from.BREITE + left, right - left + 1,
+                to.DATA + row * to.BREITE + left);
+  });
+}
+
 bool detail::layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, coord x, coord y) {
   const layer_damage& damage = damage_of(layer);
   const tile_record& r = damage.drawn;

@@ -816,6 +816,23 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
       const auto& slider = GOMB[slider_button];
       EXPECT_EQ(SEBESSEG, 10) << "the slider, in the frame's coordinates";
       release((slider.x1 + slider.x2) / 2, slider.y2 - 10);
+    });
+    // a frame puts the backdrop back only where the last one changed it: after the drag, the
+    // chapter change and the slider it is the frame drawn from a whole backdrop
+    std::vector<std::uint16_t> kept;
+    steps.push_back([] {});
+    steps.push_back([&] {
+      int fw = 0, fh = 0;
+      kept = headless::last_large_frame(fw, fh);
+      detail::release_large_frame();
+    });
+    steps.push_back([&] {
+      int fw = 0, fh = 0;
+      const auto& whole = headless::last_large_frame(fw, fh);
+      ASSERT_EQ(whole.size(), kept.size());
+      std::size_t differ = 0;
+      for (std::size_t i = 0; i < kept.size(); ++i) differ += kept[i] != whole[i];
+      EXPECT_EQ(differ, 0u) << "pixels left over from earlier frames";
       large_before = headless::large_frames_presented();
       headless::key('O', true);
       headless::key('O', false);
