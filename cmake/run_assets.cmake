@@ -16,6 +16,11 @@ if(WIN32)
   set(VEXEL_ASSET_FILES menu.vex sugo.vex vex.vex Fonts.fnt en/menu.vex en/sugo.vex en/vex.vex)
   set(copied)
   foreach(file ${VEXEL_ASSET_FILES})
+    if(NOT EXISTS ${VEXEL_NATIVE_ASSETS}/${file})
+      message(FATAL_ERROR "${VEXEL_NATIVE_ASSETS}/${file} is missing: build the native assets first "
+                          "(cmake --preset release && cmake --build --preset release --target "
+                          "vexel_pictures orla_font)")
+    endif()
     add_custom_command(OUTPUT ${VEXEL_RUN_DIR}/${file}
                        COMMAND ${CMAKE_COMMAND} -E copy ${VEXEL_NATIVE_ASSETS}/${file}
                                ${VEXEL_RUN_DIR}/${file}

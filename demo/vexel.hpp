@@ -253,7 +253,7 @@ void PONTMOZGAT();
 // =============================================================================================
 
 // Calibration count: loop passes in three seconds.
-// changed: 64 bits, so a machine fast enough to pass 2^31 counts cannot overflow it.
+// 64 bits, so a machine fast enough to pass 2^31 counts cannot overflow it.
 inline std::int64_t MP = 0;
 // Speed change per step of the speed law, MP / 200000000.
 inline REAL GYORSITAS = 0.0;

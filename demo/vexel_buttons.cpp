@@ -14,7 +14,8 @@ void tint(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width
   if (width <= 0 || height <= 0) return;
   orla::INIT_VW(GOMBKERET, width, height, true);
   orla_sprites::SCALESPRITE(colour, GOMBKERET);
-  // the slider's bars can reach above the panel when the pointer is high: clip to the frame
+  // no tint leaves the panel (the slider's hover needs M_Y >= 504, its speed bar 87 rows at most,
+  // so no bar starts above row 502); the clipped put keeps any rectangle inside the frame
   orla_sprites::PUTTRANSCLIPPEDSPRITE(RESULT, GOMBKERET, x, y, lr, lg, lb);
   orla::KILL_VW(GOMBKERET);
   detail::tint_large_frame(colour, x, y, width, height, lr, lg, lb);

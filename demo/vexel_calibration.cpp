@@ -42,8 +42,8 @@ void count_calibration(win32::DWORD ms) {
   while (start == before) start = win32::GetTickCount();
   std::int64_t count = 0;
   win32::DWORD elapsed = 0;
-  // changed: the elapsed time is the unsigned 32-bit difference, so a wrap of the tick counter
-  // during the count neither stalls it nor ends it early.
+  // the elapsed time is the unsigned 32-bit difference, so a wrap of the tick counter during the
+  // count neither stalls it nor ends it early
   do {
     ++count;
     elapsed = static_cast<win32::DWORD>(win32::GetTickCount() - start);

@@ -246,8 +246,6 @@ void release_large_frame();
 // Frame loop (vexel_frame.cpp).
 // =============================================================================================
 
-// Copies the backdrop into the frame and clears the scene layer.
-void copy_backdrop_and_clear_layer();
 // The start-up steps that need neither the calibration nor the window: the colour table, the
 // program's globals, the buttons, the scene and its table, the highlight colours.
 void init_program_state();

@@ -11,6 +11,8 @@ namespace vexel::detail {
 
 namespace {
 
+// Names and folders are UTF-8 texts, turned into paths by utf8_path: on Windows a folder named
+// with Hungarian letters is then found through its wide path.
 bool readable(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
@@ -23,8 +25,6 @@ bool readable(const std::filesystem::path& path) {
 std::optional<std::string> find(const std::string& name, const std::string& executable) {
   // changed: the files were read from the working directory only; an installed program is
   // started from anywhere, so its own folder and the installed data folder come next
-  // names and folders are UTF-8 texts: on Windows a folder named with Hungarian letters is found
-  // through its wide path
   if (readable(orla::detail::utf8_path(name))) return name;
   if (!executable.empty()) {
     const std::filesystem::path folder = orla::detail::utf8_path(executable).parent_path();

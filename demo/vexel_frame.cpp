@@ -7,13 +7,6 @@
 
 namespace vexel {
 
-void detail::copy_backdrop_and_clear_layer() {
-  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
-  // what the figure drew last frame, the rest of the layer being black already
-  detail::clear_layer(SPRITE01);
-  detail::begin_large_frame();
-}
-
 bool detail::frame_loop_goes_on() {
   return orla::APPLICATIONRUNNING && !GOMBKATTINT(exit_button);
 }
@@ -22,8 +15,9 @@ void detail::load_backdrop() {
   orla::KILL_VW(BACKGROUND);
   orla_sprites::LOAD_SPRITE(program_file("menu.vex"), "", BACKGROUND);
   if (BACKGROUND.BREITE == WIDTH && BACKGROUND.HOEHE == HEIGHT) return;
-  // changed: every frame copies a whole screen from the backdrop, so a picture of another
-  // size is scaled to the screen instead of being read past its end
+  // changed: every frame copies a whole screen from the backdrop, so a picture of another size
+  // is scaled to the screen: a smaller one instead of being read past its end, a larger one so
+  // that the whole picture shows rather than its first rows re-cut at the screen's width
   orla::VIRTUALWINDOW picture = BACKGROUND;
   orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
   orla_sprites::SCALESPRITE(picture, BACKGROUND);
@@ -86,7 +80,6 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
-  detail::copy_backdrop_and_clear_layer();
   PONTVILAGOSIT();
   detail::draw_figure();
   detail::draw_large_figure();
@@ -133,6 +126,8 @@ void FRAME() {
   if (!SUGOB) detail::take_figure_out();
   orla_win32::GETALLMESSAGES();
   orla_win32::HANDLEMINIMIZED();
+  // the time spent minimised is no motion: the point goes on where it stopped
+  if (orla_win32::WASINTERRUPTED) detail::start_step_clock();
 }
 
 void MEMORIA_FELSZABADITAS() {

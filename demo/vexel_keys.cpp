@@ -28,13 +28,16 @@ bool is_arrow(WORD code) {
   return code >= win32::VK_LEFT && code <= win32::VK_DOWN;
 }
 
-bool is_speed_key(WORD code) {
-  return code == win32::VK_OEM_PLUS || code == win32::VK_ADD || code == win32::VK_OEM_MINUS ||
-         code == win32::VK_SUBTRACT;
+// +1 or -1 for a press that steps the speed, 0 otherwise: + and - by what the key typed on the
+// user's layout (Shift+3 on a Hungarian keyboard, = on a US one without Shift is no +), and the
+// keypad's + and - whatever they typed.
+int speed_step_sign(const key_press& key) {
+  if (key.code == win32::VK_ADD || key.character == '+') return 1;
+  if (key.code == win32::VK_SUBTRACT || key.character == '-') return -1;
+  return 0;
 }
 
-void step_speed(WORD code) {
-  const int sign = code == win32::VK_OEM_PLUS || code == win32::VK_ADD ? 1 : -1;
+void step_speed(int sign) {
   SEBESSEG = static_cast<BYTE>(std::clamp(SEBESSEG + sign * speed_step, 0, top_speed));
 }
 
@@ -52,8 +55,9 @@ void move_selected_vertex(WORD code, bool shift) {
 // is taken in the same pass.
 bool act(const key_press& key) {
   const WORD code = key.code;
+  const int speed_sign = speed_step_sign(key);
   // a held key repeats only where holding it means "more of the same"
-  if (key.repeat && !is_speed_key(code) && !is_arrow(code)) return false;
+  if (key.repeat && speed_sign == 0 && !is_arrow(code)) return false;
   if (key.control) {
     if (code == 'S') detail::request_save();
     if (code == 'C') detail::request_copy();
@@ -63,7 +67,11 @@ bool act(const key_press& key) {
     return true;
   }
   const bool pedal = SARGAMENU == pedal_chapter;
-  if (code == win32::VK_NEXT || code == 'N') {
+  if (speed_sign != 0) {
+    // the key that types + or - is nothing else (Hungarian + is Shift+3, not chapter 3)
+    if (!pedal) return false;
+    step_speed(speed_sign);
+  } else if (code == win32::VK_NEXT || code == 'N') {
     clicked_button = SARGAMENU >= last_chapter ? first_chapter : SARGAMENU + 1;
   } else if (code == win32::VK_PRIOR || code == 'P') {
     clicked_button = SARGAMENU <= first_chapter ? last_chapter : SARGAMENU - 1;
@@ -87,9 +95,6 @@ bool act(const key_press& key) {
   } else if (code == 'A' || code == 'M') {
     if (!pedal) return false;
     clicked_button = code == 'A' ? automatic_button : pointer_button;
-  } else if (is_speed_key(code)) {
-    if (!pedal) return false;
-    step_speed(code);
   } else if (code == win32::VK_TAB) {
     BYTE& v = detail::selected_vertex;
     v = key.shift ? (v <= 1 ? 3 : v - 1) : (v >= 3 ? 1 : v + 1);

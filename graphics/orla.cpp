@@ -166,7 +166,8 @@ BOOLEAN FILEOVERWRITE(const std::string& name) {
 
 void WAITMS(LONGINT ms) {
   const DWORD start = win32::GetTickCount();
-  // elapsed time in unsigned arithmetic stays right across the 32-bit wrap of the counter
+  // changed: waits until the elapsed time (now - start, unsigned) reaches ms rather than until
+  // start + ms <= now, which ends at once when start + ms wraps past the counter's top
   const DWORD wanted = static_cast<DWORD>(ms < 0 ? 0 : ms);
   while (static_cast<DWORD>(win32::GetTickCount() - start) < wanted) {
   }

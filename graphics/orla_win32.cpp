@@ -6,7 +6,9 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orla.hpp"
@@ -69,16 +71,33 @@ constexpr std::size_t key_queue_size = 64;
 std::array<detail::key_press, key_queue_size> key_queue;
 std::size_t key_queue_first = 0, key_queue_count = 0;
 
+// The press queued by the message handled last, which the WM_CHAR that comes next belongs to
+// (TranslateMessage posts it right after its WM_KEYDOWN); nullptr when that was no queued press.
+detail::key_press* press_awaiting_character = nullptr;
+
 void queue_key_press(WPARAM code, LPARAM lParam) {
   if (key_queue_count == key_queue_size) return;
-  key_queue[(key_queue_first + key_queue_count++) % key_queue_size] = {
-      static_cast<WORD>(code), (lParam & KF_REPEAT_BIT) != 0, KTASTE[VK_SHIFT], KTASTE[VK_CONTROL]};
+  detail::key_press& press = key_queue[(key_queue_first + key_queue_count++) % key_queue_size];
+  press = {static_cast<WORD>(code), (lParam & KF_REPEAT_BIT) != 0, KTASTE[VK_SHIFT],
+           KTASTE[VK_CONTROL]};
+  press_awaiting_character = &press;
+}
+
+// A release of a button the program reads.
+bool is_button_release(UINT message) {
+  return message == WM_LBUTTONUP || message == WM_RBUTTONUP;
+}
+
+// A press or release of a button the program reads.
+bool is_button_change(UINT message) {
+  return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || is_button_release(message);
 }
 
 }  // namespace
 
 bool detail::take_key_press(key_press& press) {
   if (key_queue_count == 0) return false;
+  if (press_awaiting_character == &key_queue[key_queue_first]) press_awaiting_character = nullptr;
   press = key_queue[key_queue_first];
   key_queue_first = (key_queue_first + 1) % key_queue_size;
   --key_queue_count;
@@ -87,6 +106,7 @@ bool detail::take_key_press(key_press& press) {
 
 void detail::clear_key_presses() {
   key_queue_first = key_queue_count = 0;
+  press_awaiting_character = nullptr;
 }
 
 void LEER() {}
@@ -156,6 +176,7 @@ HWND WINDOW_CREATECLASS(const char* title, BYTE mode) {
 
 LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   KTASTE[256] = false;
+  detail::key_press* const typed_by = std::exchange(press_awaiting_character, nullptr);
   switch (message) {
     case WM_CREATE:
       orla::APPLICATIONRUNNING = true;
@@ -178,15 +199,19 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       }
       return DefWindowProc(window, message, wParam, lParam);
     case WM_KEYDOWN:
-      // changed: a code beyond the key table is ignored instead of writing past its end
-      if (wParam < 256) {
-        KTASTE[wParam] = true;
-        KTASTE[256] = true;
-        queue_key_press(wParam, lParam);
-      }
+      // changed: a code beyond the key table writes no entry instead of writing past its end;
+      // it is still a key press
+      if (wParam < std::size(KTASTE)) KTASTE[wParam] = true;
+      KTASTE[256] = true;
+      queue_key_press(wParam, lParam);
+      return 0;
+    case WM_CHAR:
+      // the character the key press just queued typed on the user's layout
+      if (typed_by && wParam <= 0xFFFF) typed_by->character = static_cast<WORD>(wParam);
       return 0;
     case WM_KEYUP:
-      if (wParam < 256) KTASTE[wParam] = false;
+      // changed: a code beyond the key table clears no entry instead of writing past its end
+      if (wParam < std::size(KTASTE)) KTASTE[wParam] = false;
       return 0;
     case WM_SYSKEYDOWN:
       KTASTE[256] = true;
@@ -225,10 +250,22 @@ LRESULT WINDOW_EVENTHANDLE(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void GETALLMESSAGES() {
   M_MOVED = false;
-  while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) {
-    if (WINDOW_EVENTMESSAGE.message == WM_QUIT) return;
+  // changed: a button press or release ends the pass, and a release also starts one, the rest
+  // left queued for the next, so that a frame sees the pointer where the button changed. A late
+  // frame would otherwise see a press only after the moves that followed it (a drag missing its
+  // vertex), a release before the moves made while the button was still held (a drag ending
+  // short), and a press and its release not at all when they came in one pass (a click lost).
+  // The moves before a press only bring the pointer to where it is pressed.
+  bool handled_any = false;
+  while (PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_NOREMOVE)) {
+    if (is_button_release(WINDOW_EVENTMESSAGE.message) && handled_any) return;
+    if (!PeekMessage(&WINDOW_EVENTMESSAGE, 0, 0, 0, PM_REMOVE)) return;
+    const UINT message = WINDOW_EVENTMESSAGE.message;
+    if (message == WM_QUIT) return;
     TranslateMessage(&WINDOW_EVENTMESSAGE);
     DispatchMessage(&WINDOW_EVENTMESSAGE);
+    if (is_button_change(message)) return;
+    handled_any = true;
   }
 }
 

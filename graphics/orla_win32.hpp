@@ -23,12 +23,14 @@ inline BOOLEAN M_R = false;
 inline BOOLEAN KTASTE[257] = {};
 namespace detail {
 // One key press as the window procedure took it: its virtual-key code, whether it was the
-// keyboard's auto-repeat, and whether Shift or Ctrl was held with it.
+// keyboard's auto-repeat, whether Shift or Ctrl was held with it, and the character it typed on
+// the user's layout (the WM_CHAR that follows its WM_KEYDOWN; 0 when it typed none).
 struct key_press {
   WORD code = 0;
   bool repeat = false;
   bool shift = false;
   bool control = false;
+  WORD character = 0;
 };
 // Takes the oldest key press not yet taken; false when there is none. The table of held keys
 // cannot tell a press and its release that arrive between two frames; this queue keeps it.

@@ -1,6 +1,8 @@
 // platform: the contract between the Win32 subset (win32_*.cpp) / dravo.cpp and a backend (SDL2,
 // headless or browser): what a real platform does, and the services the Win32 subset offers every
-// backend. Test hooks are the Win32 subset's own (win32_test_hooks.cpp), not the backends'.
+// backend. Test hooks are the Win32 subset's own (win32_test_hooks.cpp), not the backends'. The
+// other half every platform implements, the Windows program's too, is the user's services a
+// program takes its figure out through: user_services.hpp.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +74,9 @@ void post_message(win32::HWND window, win32::UINT message, win32::WPARAM wParam,
 // being released).
 void post_key(win32::HWND window, win32::WORD virtual_key, bool down, bool repeat, bool alt,
               std::uint8_t scan_code = 0);
+// The character the key press posted last typed on the user's layout (a UTF-16 unit): WM_CHAR
+// with that press's lParam, as TranslateMessage posts it. Call it right after that post_key.
+void post_character(win32::HWND window, win32::WORD character);
 // A mouse move to (x, y) in frame coordinates with the MK_ mask `buttons`; dropped when nothing
 // changed since the last one posted.
 void post_mouse_move(win32::HWND window, int x, int y, win32::WPARAM buttons);

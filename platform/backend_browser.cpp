@@ -90,7 +90,8 @@ enum event_kind : std::int32_t {
   pointer_move = 1,
   pointer_button = 2,
   key_event = 3,
-  visibility = 4
+  visibility = 4,
+  typed_character = 5
 };
 
 void handle_event(const std::int32_t (&e)[5]) {
@@ -112,6 +113,10 @@ void handle_event(const std::int32_t (&e)[5]) {
     }
     case key_event:
       platform::detail::post_key(s.hwnd, static_cast<WORD>(e[1]), e[2] != 0, e[3] != 0, e[4] != 0);
+      break;
+    case typed_character:
+      // the page sends it right after the key press that typed it (KeyboardEvent.key)
+      platform::detail::post_character(s.hwnd, static_cast<WORD>(e[1]));
       break;
     case visibility:
       s.hidden = e[1] != 0;

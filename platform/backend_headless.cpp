@@ -268,8 +268,10 @@ void mouse_move(int x, int y, win32::WPARAM buttons) {
   post_message(win32::WM_MOUSEMOVE, buttons,
                win32::MAKELPARAM(static_cast<win32::WORD>(x), static_cast<win32::WORD>(y)));
 }
-void key(win32::WORD virtual_key, bool down) {
+void key(win32::WORD virtual_key, bool down, win32::WORD character) {
   platform::detail::post_key(platform::detail::top_window(), virtual_key, down, false, false);
+  if (down && character != 0)
+    platform::detail::post_character(platform::detail::top_window(), character);
 }
 void activate(bool minimized) {
   platform::detail::window_state_changed(platform::detail::top_window(), minimized, !minimized);

@@ -67,8 +67,9 @@ void post_message(win32::UINT message, win32::WPARAM wParam = 0, win32::LPARAM l
 // A mouse move to (x, y) in frame coordinates with the MK_ mask `buttons`.
 void mouse_move(int x, int y, win32::WPARAM buttons = 0);
 // A key press or release of a virtual-key code, as a keyboard gives it (WM_KEYDOWN / WM_KEYUP;
-// WM_SYSKEYDOWN / WM_SYSKEYUP for Alt and F10).
-void key(win32::WORD virtual_key, bool down);
+// WM_SYSKEYDOWN / WM_SYSKEYUP for Alt and F10); a press that typed a character on the user's
+// layout is followed by its WM_CHAR.
+void key(win32::WORD virtual_key, bool down, win32::WORD character = 0);
 // The window system minimised or restored the window.
 void activate(bool minimized);
 // The user asked to close the window.

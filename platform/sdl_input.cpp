@@ -1,7 +1,9 @@
 // platform: the SDL backend's input: SDL events into Win32 messages (keys through a table of
-// virtual-key codes, the mouse in frame coordinates, the window's state, the close request).
+// virtual-key codes and the characters they type, the mouse in frame coordinates, the window's
+// state, the close request).
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "sdl_backend.hpp"
 
@@ -136,7 +138,29 @@ void post_button(const SDL_MouseButtonEvent& e) {
                     button_mask(SDL_GetMouseState(nullptr, nullptr)));
 }
 
+// A key press was posted and its text input, which SDL sends right after it, may follow.
+bool key_down_awaits_text = false;
+
+// The first character of UTF-8 text as a UTF-16 unit; 0 when it needs two (or is malformed).
+WORD first_character(const char* text) {
+  const auto* b = reinterpret_cast<const unsigned char*>(text);
+  if (b[0] < 0x80) return b[0];
+  if ((b[0] & 0xE0) == 0xC0 && (b[1] & 0xC0) == 0x80)
+    return static_cast<WORD>(((b[0] & 0x1F) << 6) | (b[1] & 0x3F));
+  if ((b[0] & 0xF0) == 0xE0 && (b[1] & 0xC0) == 0x80 && (b[2] & 0xC0) == 0x80)
+    return static_cast<WORD>(((b[0] & 0x0F) << 12) | ((b[1] & 0x3F) << 6) | (b[2] & 0x3F));
+  return 0;
+}
+
+// The text a key press typed becomes the WM_CHAR that follows its WM_KEYDOWN, as on Win32.
+void post_text(const SDL_TextInputEvent& e) {
+  if (!std::exchange(key_down_awaits_text, false)) return;
+  const WORD character = first_character(e.text);
+  if (character != 0) post_character(state().hwnd, character);
+}
+
 void post_key(const SDL_KeyboardEvent& e) {
+  key_down_awaits_text = false;
   const bool down = e.type == SDL_KEYDOWN;
   const bool alt = (e.keysym.mod & KMOD_ALT) != 0;
   const SDL_Scancode sc = e.keysym.scancode;
@@ -153,6 +177,7 @@ void post_key(const SDL_KeyboardEvent& e) {
   if (vk == 0) return;
   detail::post_key(state().hwnd, vk, down, e.repeat != 0, alt,
                    static_cast<std::uint8_t>(sc & 0xFF));
+  key_down_awaits_text = down;
 }
 
 }  // namespace
@@ -202,6 +227,9 @@ void handle_event(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (ours) post_key(e.key);
+      break;
+    case SDL_TEXTINPUT:
+      if (ours) post_text(e.text);
       break;
     default:
       break;

@@ -64,7 +64,8 @@ bool open_video() {
   }
   // leaving through exit() must still give the desktop its display mode back
   std::atexit(SDL_Quit);
-  SDL_StopTextInput();
+  // the characters the keys type on the user's layout come as text input (WM_CHAR)
+  SDL_StartTextInput();
   s.video_ok = true;
   return true;
 }

@@ -213,7 +213,8 @@ HINSTANCE GetModuleHandle(const char* module);
 // Registers a window class; 0 when the record is incomplete or the name is taken.
 ATOM RegisterClass(const WNDCLASS* window_class);
 // Creates a window of a registered class; WM_CREATE reaches the window procedure before this
-// returns. 0 on failure (unknown class or parent, WM_CREATE answered -1, no window system).
+// returns. CW_USEDEFAULT: at (0, 0); the screen's size, none for a pop-up or child window.
+// 0 on failure (unknown class or parent, WM_CREATE answered -1, no window system).
 HWND CreateWindowEx(DWORD ex_style, const char* class_name, const char* title, DWORD style, int x,
                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                     void* param);
@@ -250,11 +251,13 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 void PostQuitMessage(int exit_code);
 // Takes the next message (optionally only one window's) without waiting; FALSE when none.
 BOOL PeekMessage(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
-// No character messages are generated: nothing here reads them. TRUE for key messages.
+// TRUE for key messages. The character a key press typed comes as WM_CHAR right after its
+// WM_KEYDOWN, as Win32's TranslateMessage posts it; here the backend posts it, since the window
+// system, not this layer, knows the user's keyboard layout.
 BOOL TranslateMessage(const MSG* msg);
 // Calls the window procedure of the message's window; 0 when it has none.
 LRESULT DispatchMessage(const MSG* msg);
-// The default handling: WM_CLOSE destroys the window, Alt+F4 asks to close, the system
+// The default handling: WM_CLOSE destroys the window, Alt+F4 posts the close command, the system
 // commands minimise, restore, close and start the screen saver.
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Sends a message straight to the window procedure; 0 for an unknown window.

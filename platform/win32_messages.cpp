@@ -76,8 +76,9 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window);
       return 0;
     case WM_SYSKEYDOWN:
+      // posted, as Windows does: the window closes when the queue is next taken
       if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
-        SendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SYSCOMMAND:
       if (sys().system_command_observer) sys().system_command_observer(wParam & 0xFFF0);
@@ -136,7 +137,14 @@ void post_key(win32::HWND window, win32::WORD virtual_key, bool down, bool repea
   if (alt) bits |= static_cast<std::uint32_t>(KF_ALTDOWN_BIT);
   if (repeat || !down) bits |= static_cast<std::uint32_t>(KF_REPEAT_BIT);
   if (!down) bits |= std::uint32_t{1} << 31;
+  if (down) sys().last_key_down = static_cast<LPARAM>(bits);
   post_message(window, message, virtual_key, static_cast<LPARAM>(bits));
+}
+
+void post_character(win32::HWND window, win32::WORD character) {
+  // WM_SYSCHAR, typed with Alt, is not posted: nothing reads it
+  if (sys().last_key_down & KF_ALTDOWN_BIT) return;
+  post_message(window, WM_CHAR, character, sys().last_key_down);
 }
 
 void post_mouse_move(win32::HWND window, int x, int y, win32::WPARAM buttons) {

@@ -46,6 +46,7 @@ struct window_system {
   int cursor_counter = 0;          // Win32's display counter starts at 0: shown
   int mouse_x = -1, mouse_y = -1;  // the last mouse move posted by a backend
   WPARAM mouse_buttons = 0;
+  LPARAM last_key_down = 0;  // the lParam of the newest key press posted
   // test hooks
   std::optional<std::vector<std::string>> arguments;
   std::function<DWORD()> test_clock;

@@ -67,7 +67,10 @@ HWND CreateWindowEx(DWORD ex_style, const char* class_name, const char* title, D
   if (parent != 0 && !find(parent)) return 0;
 
   if (x == CW_USEDEFAULT) x = y = 0;
-  if (width == CW_USEDEFAULT) {
+  if (width == CW_USEDEFAULT && (style & (WS_POPUP | WS_CHILD))) {
+    // a default size means nothing to a pop-up or child window: Windows gives it none
+    width = height = 0;
+  } else if (width == CW_USEDEFAULT) {
     int sw = 0, sh = 0;
     platform::detail::backend_screen_size(sw, sh);
     width = sw;

@@ -237,8 +237,8 @@ BOOL PeekMessage(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT r
     got = PeekMessageW(&m, native(window), filter_min, filter_max, remove);
   }
   if (!got) return FALSE;
-  *msg = MSG{ours(m.hwnd), m.message,  m.wParam, m.lParam, static_cast<DWORD>(m.time),
-             our_point(m.pt)};
+  *msg =
+      MSG{ours(m.hwnd), m.message, m.wParam, m.lParam, static_cast<DWORD>(m.time), our_point(m.pt)};
   return TRUE;
 }
 

@@ -127,8 +127,8 @@ std::intptr_t frame_position(std::intptr_t lParam) {
   GetClientRect(p.window, &client);
   const RECT f = frame_rect(client.right, client.bottom);
   const int fw = std::max<int>(f.right - f.left, 1), fh = std::max<int>(f.bottom - f.top, 1);
-  const int fx = std::clamp<int>(static_cast<int>((x - f.left) * static_cast<long long>(p.width) / fw),
-                                 0, p.width - 1);
+  const int fx = std::clamp<int>(
+      static_cast<int>((x - f.left) * static_cast<long long>(p.width) / fw), 0, p.width - 1);
   const int fy = std::clamp<int>(
       static_cast<int>((y - f.top) * static_cast<long long>(p.height) / fh), 0, p.height - 1);
   return MAKELPARAM(fx, fy);
@@ -191,6 +191,8 @@ bool presenter_message(void* handle, unsigned message, std::uintptr_t& wParam,
       return false;
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
+        // Wine minimises without an activation message: the units hear of it all the same
+        if (!p.minimised) PostMessageW(window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
         p.minimised = true;
       } else {
         if (p.minimised) {

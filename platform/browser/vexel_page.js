@@ -124,6 +124,9 @@ mergeInto(LibraryManager.library, {
         var vk = vexelPage.virtualKey(e);
         if (vk === 0) return;
         queue(3, vk, e.type === 'keydown' ? 1 : 0, e.repeat ? 1 : 0, e.altKey ? 1 : 0);
+        // the character the key typed on the user's layout, as Win32's WM_CHAR after the press
+        if (e.type === 'keydown' && e.key && e.key.length === 1 && !e.ctrlKey && !e.altKey)
+          queue(5, e.key.charCodeAt(0), 0, 0, 0);
         // keys the page would act on (scrolling, the menu bar) belong to the program
         // Ctrl+S saves the figure, not the page
         if (e.altKey || vk === 0x20 || (vk >= 0x21 && vk <= 0x28) || vk === 0x12 ||
@@ -156,6 +159,14 @@ mergeInto(LibraryManager.library, {
         d.getElementById('end-text').textContent = vexelPage.lastStopBox[1];
         d.getElementById('end-error').hidden = false;
       }
+      // the restart keeps the figure the address holds: a link to the same address with its
+      // fragment would only move to the fragment, so the link reloads the page
+      var restart = d.getElementById('restart');
+      restart.href = location.href;
+      restart.addEventListener('click', function(e) {
+        e.preventDefault();
+        location.reload();
+      });
       d.getElementById('end').hidden = false;
     },
   },

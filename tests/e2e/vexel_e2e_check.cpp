@@ -2,10 +2,10 @@
 // against what the program must show, built from its picture files and its button table.
 // Usage: vexel_e2e_check <shot.rgb> <command> ...
 //   intro <folder>                the white screen with "vex.vex" circling near (150, 175)
-//   panel <folder> <chapter> <hover>
+//   panel <folder> <chapter> <hover> [<speed>]
 //                                 the panel rows equal "menu.vex" with the button tints of that
-//                                 chapter and the pointer over button <hover> (0: none; not the
-//                                 slider)
+//                                 chapter, the pointer over button <hover> (0: none; not the
+//                                 slider) and the slider at <speed> (40 unless given)
 //   help <folder>                 the whole screen is "sugo.vex"
 //   backdrop <folder> <x> <y> <r> every pixel within r of (x, y) is the backdrop "menu.vex"
 //   disc <x> <y> <r> <rgb565>     every pixel within r of (x, y) has that colour (hex)
@@ -101,12 +101,13 @@ void tint(picture& p, int x, int y, int w, int h, int lr, int lg, int lb, int r,
 
 using button = panel_test::rect;
 using panel_test::buttons;
-// The slider's value at start, which the test never changes.
+// The slider's value at start.
 constexpr int start_speed = 40;
 
-int check_panel(const picture& shot, const std::string& folder, int chapter, int hover) {
-  if (chapter < 2 || chapter > 10 || hover < 0 || hover > 15)
-    bad_input("panel: chapter 2..10, hover 0..15");
+int check_panel(const picture& shot, const std::string& folder, int chapter, int hover,
+                int speed = start_speed) {
+  if (chapter < 2 || chapter > 10 || hover < 0 || hover > 15 || speed < 0 || speed > 85)
+    bad_input("panel: chapter 2..10, hover 0..15, speed 0..85");
   picture expected = read_screen_sprite(folder + "/menu.vex");
   // in chapter 9 the animation controls act and the slider shows its speed in yellow
   const bool pedal = chapter == 9;
@@ -119,18 +120,16 @@ int check_panel(const picture& shot, const std::string& folder, int chapter, int
     if (control && n < 16 && !pedal)
       tint(expected, b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1, 20, 40, 20, 10, 20, 10);
     if (n == 16 && pedal)
-      tint(expected, b.x1, b.y2 - start_speed - 2, b.x2 - b.x1, start_speed + 2, 25, 50, 25, 15, 31,
-           0);
+      tint(expected, b.x1, b.y2 - speed - 2, b.x2 - b.x1, speed + 2, 25, 50, 25, 15, 31, 0);
     if (n == 16 && !pedal)
-      tint(expected, b.x1, b.y2 - start_speed - 2, b.x2 - b.x1, start_speed + 2, 20, 40, 20, 10, 20,
-           10);
+      tint(expected, b.x1, b.y2 - speed - 2, b.x2 - b.x1, speed + 2, 20, 40, 20, 10, 20, 10);
   }
   for (int y = panel_top; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const std::size_t i = std::size_t(y) * width + x;
       if (shot[i] != expected[i]) return fail("panel", x, y, shot[i], expected[i]);
     }
-  std::printf("panel of chapter %d, pointer over button %d\n", chapter, hover);
+  std::printf("panel of chapter %d, pointer over button %d, speed %d\n", chapter, hover, speed);
   return 0;
 }
 
@@ -236,8 +235,9 @@ int main(int argc, char** argv) {
   const int extra = argc - 3;
   char** arg = argv + 3;
   if (command == "intro" && extra == 1) return check_intro(shot, arg[0]);
-  if (command == "panel" && extra == 3)
-    return check_panel(shot, arg[0], number(arg[1]), number(arg[2]));
+  if (command == "panel" && (extra == 3 || extra == 4))
+    return check_panel(shot, arg[0], number(arg[1]), number(arg[2]),
+                       extra == 4 ? number(arg[3]) : start_speed);
   if (command == "help" && extra == 1)
     return check_same(shot, read_screen_sprite(std::string(arg[0]) + "/sugo.vex"), "help picture",
                       width / 2, height / 2, width);

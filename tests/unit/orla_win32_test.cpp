@@ -111,7 +111,8 @@ TEST_F(WindowLayer, PopupModesRegisterAndCreateAsTheTableSays) {
     RECT r;
     ASSERT_TRUE(GetWindowRect(h, &r));
     EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN)) << "default size: the screen";
+    // the presenter, not the window's size, makes the picture fill the screen
+    EXPECT_EQ(r.right, 0) << "a pop-up's default size: none, as Windows gives it";
     EXPECT_NE(WINDOW_MAIN_DEVICEHANDLE, 0u);
     EXPECT_STREQ(APPLICATIONNAME, "VEXEL egyenes");
     EXPECT_EQ(headless::window_title(h), "VEXEL egyenes");
@@ -324,9 +325,17 @@ TEST_F(WindowLayer, KeyTableAndKeyPressed) {
   EXPECT_TRUE(KTASTE['B']);
   FALSEKEYS();
 
-  // codes beyond the table are ignored
-  WINDOW_EVENTHANDLE(h, WM_KEYDOWN, 256, 1);
+  // a code beyond the table writes no entry there, and is still a key press
+  orla_win32::detail::clear_key_presses();
   WINDOW_EVENTHANDLE(h, WM_KEYDOWN, 70000, 1);
+  EXPECT_TRUE(KTASTE[256]);
+  EXPECT_TRUE(KEYPRESSED());
+  orla_win32::detail::key_press beyond;
+  EXPECT_TRUE(orla_win32::detail::take_key_press(beyond));
+  WINDOW_EVENTHANDLE(h, WM_KEYUP, 70000, 0);
+  EXPECT_FALSE(KEYPRESSED());
+  WINDOW_EVENTHANDLE(h, WM_KEYDOWN, 256, 1);  // entry 256 is inside the table
+  WINDOW_EVENTHANDLE(h, WM_MOUSEMOVE, 0, 0);
   EXPECT_FALSE(KEYPRESSED());
 
   // through the queue
@@ -431,6 +440,14 @@ TEST_F(WindowLayer, MinimisedWindowWaitsForRestoreThenReleasesInput) {
   headless::post_message(WM_LBUTTONDOWN, MK_LBUTTON);
   headless::post_message(WM_RBUTTONDOWN, MK_RBUTTON);
   headless::post_message(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1));
+  // a button press ends a pass: what comes after it waits for the next
+  GETALLMESSAGES();
+  EXPECT_TRUE(KTASTE['A']);
+  EXPECT_TRUE(M_L);
+  EXPECT_FALSE(M_R);
+  GETALLMESSAGES();
+  EXPECT_TRUE(M_R);
+  EXPECT_TRUE(orla::MAXIMIERT);
   GETALLMESSAGES();
   EXPECT_FALSE(orla::MAXIMIERT);
   EXPECT_TRUE(KEYPRESSED());

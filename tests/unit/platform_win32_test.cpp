@@ -102,10 +102,15 @@ TEST_F(Win32, CreationSendsWmCreateBeforeReturningAndMayBeRefused) {
   EXPECT_EQ(create(WS_POPUP, 0x7777), 0u) << "an owner that is no window";
 }
 
-TEST_F(Win32, DefaultSizeIsTheScreenInTheCurrentMode) {
+TEST_F(Win32, DefaultSizeIsTheScreenInTheCurrentModeAndNoneForAPopup) {
   RECT r;
+  // as Windows gives it: a pop-up window has no default size
   HWND h = CreateWindowEx(0, "recorder", "t", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0,
                           nullptr);
+  ASSERT_TRUE(GetWindowRect(h, &r));
+  EXPECT_EQ(r.right - r.left, 0);
+  EXPECT_EQ(r.bottom - r.top, 0);
+  h = CreateWindowEx(0, "recorder", "t", 0, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0, nullptr);
   ASSERT_TRUE(GetWindowRect(h, &r));
   EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
@@ -113,8 +118,7 @@ TEST_F(Win32, DefaultSizeIsTheScreenInTheCurrentMode) {
 
   DEVMODE mode{16, 800, 600, 60};
   ASSERT_EQ(ChangeDisplaySettings(&mode, 0), DISP_CHANGE_SUCCESSFUL);
-  h = CreateWindowEx(0, "recorder", "t", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0,
-                     nullptr);
+  h = CreateWindowEx(0, "recorder", "t", 0, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, 0, 0, 0, nullptr);
   ASSERT_TRUE(GetClientRect(h, &r));
   EXPECT_EQ(r.right, 800);
   EXPECT_EQ(r.bottom, 600);
@@ -199,6 +203,9 @@ TEST_F(Win32, DefaultProcedureClosesMinimisesAndRestores) {
   EXPECT_EQ(LOWORD(seen_messages.back().wParam), WA_ACTIVE);
 
   DefWindowProc(h, WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN_BIT);
+  EXPECT_TRUE(IsWindow(h)) << "Windows posts the close command";
+  MSG m;
+  while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) DispatchMessage(&m);
   EXPECT_FALSE(IsWindow(h));
   const std::vector<UINT> all = messages_of(h);
   ASSERT_GE(all.size(), 3u);
@@ -235,6 +242,8 @@ TEST_F(Win32, InputAsTheBackendsPostIt) {
     EXPECT_EQ(m.lParam, e.lParam);
     DispatchMessage(&m);
   }
+  // the close command it posts
+  while (PeekMessage(&m, 0, 0, 0, PM_REMOVE)) DispatchMessage(&m);
   EXPECT_FALSE(IsWindow(h)) << "Alt+F4 as a keyboard gives it closes the window";
 }
 

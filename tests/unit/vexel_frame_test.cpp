@@ -141,6 +141,28 @@ TEST_F(VexelFrame, DraggingAVertexMovesTheFigure) {
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
+TEST_F(VexelFrame, AQuickDragOnASlowMachineTakesTheVertexWhereItWasPressed) {
+  // a frame slower than the hand: a whole drag (a press, ten moves of 10 px, the release) reaches
+  // the program between two frames, and a click's press and release too
+  auto steps = past_the_intro();
+  steps.push_back([] {
+    press(300, 400);
+    for (int k = 1; k <= 10; ++k) move(300 - 10 * k, 400 - 10 * k, true);
+    release(200, 300);
+  });
+  steps.push_back([] {});
+  steps.push_back([] {
+    EXPECT_FALSE(MOZGAT);
+    EXPECT_EQ(PONT[1].X, 200.0) << "the vertex was taken, and followed to the release";
+    EXPECT_EQ(PONT[1].Y, 300.0);
+    press(centre_x(5), centre_y(5));
+    release(centre_x(5), centre_y(5));
+  });
+  steps.push_back([] {});
+  steps.push_back([] { EXPECT_EQ(SARGAMENU, 5) << "a click within one frame still clicks"; });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
 TEST_F(VexelFrame, HelpScreenOpensAndAFreshClickAnywhereReturns) {
   auto steps = past_the_intro();
   click_button(steps, 11);
@@ -258,10 +280,13 @@ namespace {
 
 // How fast the travelling point turns in the frame loop, in radians per second of the clock:
 // started in chapter 9 with the slider clicked at row `slider_y`, measured over three seconds
-// once the speed has settled; then the clock jumps by five seconds at once.
+// once the speed has settled; then the clock jumps by five seconds at once, and then the window
+// is minimised for five seconds.
 struct turning {
   double per_second = 0;
   double in_the_stall = 0;  // radians turned by the frame after the jump
+  // radians turned by the frame after a restore; the window was minimised for five seconds
+  double after_a_restore = -1;
 };
 
 turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_frame, int slider_y) {
@@ -271,7 +296,8 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
   turning result;
   std::uint64_t k = 0;
   double start_ms = -1, turned = 0, previous = 0;
-  bool stalled = false, closed = false;
+  bool stalled = false, minimized = false, closed = false;
+  int idle_while_minimized = 0;
   run.on_frame = [&](std::uint64_t) {
     using detail::phase;
     if (detail::program_phase == phase::intro && k == 0) press(400, 20);
@@ -305,10 +331,15 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
     double step = VEXEL_SZOG - previous;
     if (step < -std::numbers::pi) step += 2 * std::numbers::pi;  // wrapped past 2 pi
     previous = VEXEL_SZOG;
-    if (stalled) {
-      result.in_the_stall = step;
+    if (minimized) {
+      result.after_a_restore = step;
       closed = true;
       headless::close();
+    } else if (stalled) {
+      result.in_the_stall = step;
+      minimized = true;
+      headless::activate(true);
+      run.skipped_ms += 5000;
     } else if (start_ms < 0 && PLAY && now_ms > 1000) {
       start_ms = now_ms;
     } else if (start_ms >= 0) {
@@ -319,6 +350,11 @@ turning measure_turning(std::uint64_t readings_per_ms, std::uint64_t ms_per_fram
         run.skipped_ms += 5000;
       }
     }
+  };
+  run.on_idle = [&](std::uint64_t) {
+    // restored once the program waits in its minimised state: the first pass that finds the
+    // queue empty while minimised ends the frame's pump, the second is the wait's
+    if (minimized && !orla::MAXIMIERT && ++idle_while_minimized == 2) headless::activate(false);
   };
   EXPECT_EQ(run_program(run), 0);
   return result;
@@ -334,6 +370,9 @@ TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
     EXPECT_NEAR(t.per_second, start_speed, start_speed * 0.01) << readings << " " << ms;
     // a stall of five seconds is caught up by a quarter of a second only
     EXPECT_NEAR(t.in_the_stall, start_speed * 0.25, start_speed * 0.01) << readings << " " << ms;
+    // while minimised the point does not advance: it goes on where it stopped
+    EXPECT_GE(t.after_a_restore, 0) << readings << " " << ms;
+    EXPECT_LE(t.after_a_restore, start_speed * ms / 1000) << readings << " " << ms;
   }
   const turning fast = measure_turning(1000, 16, 589 - 84);
   EXPECT_NEAR(fast.per_second, start_speed * 84 / 40, start_speed * 0.02);
@@ -343,19 +382,21 @@ TEST_F(VexelFrame, PointTurnsInSecondsWhateverTheFrameRateAndTheCalibration) {
 
 namespace {
 
-void tap(win32::WORD vk) {
-  headless::key(vk, true);
+// A key pressed and released; `typed`: the character it types on the user's layout.
+void tap(win32::WORD vk, win32::WORD typed = 0) {
+  headless::key(vk, true, typed);
   headless::key(vk, false);
 }
 // A key held down long enough for the keyboard to repeat it once.
-void tap_repeated(win32::WORD vk) {
-  headless::key(vk, true);
+void tap_repeated(win32::WORD vk, win32::WORD typed = 0) {
+  headless::key(vk, true, typed);
   headless::post_message(win32::WM_KEYDOWN, vk, 1 | win32::KF_REPEAT_BIT);
+  if (typed != 0) headless::post_message(win32::WM_CHAR, typed, 1 | win32::KF_REPEAT_BIT);
   headless::key(vk, false);
 }
-void tap_with(win32::WORD modifier, win32::WORD vk) {
+void tap_with(win32::WORD modifier, win32::WORD vk, win32::WORD typed = 0) {
   headless::key(modifier, true);
-  tap(vk);
+  tap(vk, typed);
   headless::key(modifier, false);
 }
 
@@ -437,10 +478,11 @@ TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
   steps.push_back([] { tap('A'); });
   steps.push_back([] { EXPECT_TRUE(ANIMACIO) << "A: automatic motion again"; });
   // the speed: steps of 5 within 0..85; a held key repeats
-  steps.push_back([] { tap_repeated(win32::VK_OEM_PLUS); });
+  steps.push_back([] { tap_with(win32::VK_SHIFT, win32::VK_OEM_PLUS, '+'); });
+  steps.push_back([] { tap_repeated(win32::VK_OEM_PLUS, '+'); });
   steps.push_back([] {});
   steps.push_back([] {
-    EXPECT_EQ(SEBESSEG, 50);
+    EXPECT_EQ(SEBESSEG, 55);
     SEBESSEG = 83;
     tap(win32::VK_ADD);
   });
@@ -451,13 +493,54 @@ TEST_F(VexelFrame, AnimationKeysActOnlyInThePedalChapter) {
   steps.push_back([] {
     EXPECT_EQ(SEBESSEG, 85);
     SEBESSEG = 3;
-    tap(win32::VK_OEM_MINUS);
+    tap(win32::VK_OEM_MINUS, '-');
   });
   steps.push_back([] {
     EXPECT_EQ(SEBESSEG, 0);
     tap(win32::VK_SUBTRACT);
   });
   steps.push_back([] { EXPECT_EQ(SEBESSEG, 0); });
+  EXPECT_EQ(run_steps(steps).exit_code, 0);
+}
+
+TEST_F(VexelFrame, SpeedKeysAreThePlusAndMinusTheLayoutTypes) {
+  // each row: a key press as a layout gives it (its virtual key, Shift, the character typed) and
+  // the speed step it makes; none of them selects a chapter
+  const struct {
+    const char* layout;
+    win32::WORD vk;
+    bool shift;
+    win32::WORD typed;
+    int step;
+  } rows[] = {{"Hungarian + (Shift+3)", '3', true, '+', 5},
+              {"Hungarian -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"Hungarian ü (the US - place)", win32::VK_OEM_2, false, 0xFC, 0},
+              {"German +", win32::VK_OEM_PLUS, false, '+', 5},
+              {"German -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"US + (Shift+=)", win32::VK_OEM_PLUS, true, '+', 5},
+              {"US = without Shift", win32::VK_OEM_PLUS, false, '=', 0},
+              {"US -", win32::VK_OEM_MINUS, false, '-', -5},
+              {"French - (the 6 key)", '6', false, '-', -5},
+              {"French + (Shift+=)", win32::VK_OEM_PLUS, true, '+', 5},
+              {"keypad +", win32::VK_ADD, false, '+', 5},
+              {"keypad - with Num Lock off", win32::VK_SUBTRACT, false, 0, -5}};
+  auto steps = past_the_intro_by_key(win32::VK_SPACE);
+  steps.push_back([] { tap('8'); });
+  for (const auto& row : rows) {
+    steps.push_back([&row] {
+      ASSERT_EQ(SARGAMENU, 9);
+      SEBESSEG = 40;
+      if (row.shift)
+        tap_with(win32::VK_SHIFT, row.vk, row.typed);
+      else
+        tap(row.vk, row.typed);
+    });
+    steps.push_back([&row] {
+      EXPECT_EQ(SEBESSEG, 40 + row.step) << row.layout;
+      EXPECT_EQ(SARGAMENU, 9) << row.layout;
+    });
+    steps.push_back([&row] { EXPECT_EQ(SARGAMENU, 9) << row.layout; });
+  }
   EXPECT_EQ(run_steps(steps).exit_code, 0);
 }
 
@@ -819,8 +902,7 @@ TEST_F(VexelFrame, CtrlSSavesTheFigureShownWhileThePointRunsAndCtrlCCopiesItsLin
   for (int i = 0; i < 15; ++i) steps.push_back([] {});
   steps.push_back([] {
     EXPECT_TRUE(detail::figure_message().empty()) << "3.04 s";
-    for (int x = 184; x < 800; ++x)
-      ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
+    for (int x = 184; x < 800; ++x) ASSERT_EQ(pixel(x, 481), BACKGROUND.DATA[481 * 800 + x]) << x;
   });
   EXPECT_EQ(run_steps(steps, run_folder(), 16).exit_code, 0);
 }
@@ -920,4 +1002,32 @@ TEST_F(VexelFrame, FigureLineGivenAtStartIsShownAfterTheIntroAndABadOneIsRefused
   EXPECT_EQ(run_steps(steps).exit_code, 0);
   headless::clear_message_boxes();
   detail::choose_start_figure({});
+}
+
+TEST(VexelSave, PicturesFolderOfTheXdgDesktop) {
+  const auto folder = [](std::map<std::string, std::string> environment, std::string dirs) {
+    return platform::detail::xdg_pictures_folder(
+        [environment](const char* name) -> const char* {
+          const auto it = environment.find(name);
+          return it == environment.end() ? nullptr : it->second.c_str();
+        },
+        [dirs](const std::string& path) {
+          return path == "/home/kati/.config/user-dirs.dirs" || path == "/cfg/user-dirs.dirs"
+                     ? dirs
+                     : std::string();
+        });
+  };
+  const std::string dirs =
+      "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Asztal\"\n"
+      "XDG_PICTURES_DIR=\"$HOME/Képek\"\n";
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, dirs), "/home/kati/Képek");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}, {"XDG_CONFIG_HOME", "/cfg"}},
+                   "XDG_PICTURES_DIR=\"/srv/pictures\"\n"),
+            "/srv/pictures");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}, {"XDG_PICTURES_DIR", "/set/here"}}, dirs), "/set/here");
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, ""), "/home/kati/Pictures") << "no user-dirs.dirs";
+  EXPECT_EQ(folder({{"HOME", "/home/kati"}}, "XDG_PICTURES_DIR=\"$HOME/\"\n"),
+            "/home/kati/Pictures")
+      << "the home folder itself means none";
+  EXPECT_EQ(folder({}, dirs), "") << "no home: no folder, and the save says so";
 }

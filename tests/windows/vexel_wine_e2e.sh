@@ -4,8 +4,8 @@
 # box shows and the program ends with exit code 1; then a session in a folder named with
 # Hungarian letters under an English desktop (the pictures of en/): the intro, a press that ends
 # it, the circumcircle of chapter 2, a dragged vertex, help and back, and the exit button (exit
-# code 0, no box, nothing left on the screen); then a start with a figure line (--figure) whose
-# figure Ctrl+S saves into the Pictures folder as a PNG and an SVG.
+# code 0, no box, nothing left on the screen), and + and - on the speed; then a start with a
+# figure line (--figure) whose figure Ctrl+S saves into the Pictures folder as a PNG and an SVG.
 # Usage: vexel_wine_e2e.sh <wine_run.sh> <prefix> <vexel.exe> <vexel_e2e_check>
 set -euo pipefail
 
@@ -145,6 +145,16 @@ click 595 570
 expect help "$pictures"
 click 259 527
 expect panel "$pictures" 2 4
+
+echo "the pedal-line chapter: + and - as typed (the character Windows makes of the key) step the speed"
+click 485 570
+xdotool mousemove 700 60
+expect panel "$pictures" 9 0
+xdotool key plus
+expect panel "$pictures" 9 0 45
+xdotool key minus
+xdotool key minus
+expect panel "$pictures" 9 0 35
 
 echo "button 1 ends the program after the fade-out, with no box"
 click 47 544

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# The Windows program under Wine beside the SDL build, on one 1024 x 768 Xvfb screen in one run:
+# each started as a user does, the travelling point set going in the pedal-line chapter, then the
+# share of one core taken by the program, the X server and (under Wine) the wineserver (and, apart,
+# Wine's other processes of the prefix: services, explorer, winedevice), with the
+# revolution period and the frames presented per second (bench/pacing_probe). Reports figures;
+# no bars.
+# Usage: bench/wine_pacing.sh [seconds to watch (default 12)]
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+watch=${1:-12}
+sdl=$here/build/release/run/vexel
+probe=$here/build/release/bench/pacing_probe
+exe=$here/build/windows/run/vexel.exe
+prefix=$here/build/windows/wine
+for tool in Xvfb xdotool wine; do
+  command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 2; }
+done
+[ -x "$sdl" ] && [ -x "$probe" ] && [ -f "$exe" ] ||
+  { echo "error: build the release preset (vexel, pacing_probe) and the windows preset first" >&2; exit 2; }
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir "$work/run"
+for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$here/build/release/run/$file" "$work/run/"; done
+cp "$exe" "$work/run/"
+
+ticks_per_s=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+share() {
+  awk -v d="$1" -v t="$2" -v hz="$ticks_per_s" 'BEGIN { printf "%.1f", 100 * d / hz / (t / 1000) }'
+}
+# The wineserver of our prefix (other prefixes may have their own).
+our_wineserver() {
+  local pid
+  for pid in $(pgrep -x 'wineserver(64)?' || true); do
+    if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+      echo "$pid"
+      return
+    fi
+  done
+}
+
+# Wine's other processes of our prefix (services, explorer, winedevice ...), but $1 and $2.
+wine_others() {
+  local pid
+  for pid in $(pgrep -u "$(id -u)" || true); do
+    if [ "$pid" != "$1" ] && [ "$pid" != "$2" ] &&
+      { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+      echo "$pid"
+    fi
+  done
+}
+ticks_of() {
+  local pid sum=0
+  for pid in "$@"; do sum=$((sum + $(cpu_ticks "$pid"))); done
+  echo "$sum"
+}
+
+# 1024 x 768 holds the 800 x 600 frame at 1.28 times, without bars
+at() { echo $(((2 * $1 + 1) * 1024 / 1600)) $(((2 * $2 + 1) * 768 / 1200)); }
+click() {
+  # shellcheck disable=SC2046
+  xdotool mousemove $(at "$1" "$2")
+  sleep 0.1
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+  sleep 0.1
+}
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -br -noreset -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "error: Xvfb did not start" >&2; exit 2; }
+export DISPLAY=:$(head -1 "$work/display")
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+
+# $1: the name in the report; the rest: the command
+run() {
+  local label=$1
+  shift
+  xdotool mousemove 10 10
+  (cd "$work/run" && exec "$@") >"$work/out" 2>"$work/err" &
+  program_pid=$!
+  local started
+  started=$(now_ms)
+  until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
+    kill -0 "$program_pid" 2>/dev/null || { echo "error: $label ended: $(cat "$work/err")" >&2; exit 2; }
+    [ $(($(now_ms) - started)) -lt 60000 ] || { echo "error: no window after 60 s" >&2; exit 2; }
+    sleep 0.1
+  done
+  sleep 1
+  click 400 40   # ends the intro
+  click 485 570  # chapter 9, the pedal line
+  click 735 546  # start: the point accelerates to the slider's speed
+  # shellcheck disable=SC2046
+  xdotool mousemove $(at 790 10)
+  sleep 3
+  local server p0 x0 s0=0 o0=0 t0 t1 out others=
+  server=$(our_wineserver)
+  [ -n "$server" ] && others=$(wine_others "$program_pid" "$server")
+  # shellcheck disable=SC2086
+  o0=$(ticks_of $others)
+  p0=$(cpu_ticks "$program_pid")
+  x0=$(cpu_ticks "$xvfb_pid")
+  [ -n "$server" ] && s0=$(cpu_ticks "$server")
+  t0=$(now_ms)
+  out=$("$here/build/release/bench/pacing_probe" "$watch")
+  t1=$(now_ms)
+  local program_cpu server_cpu wine_cpu=0 others_cpu total
+  # shellcheck disable=SC2086
+  others_cpu=$(share $(($(ticks_of $others) - o0)) $((t1 - t0)))
+  program_cpu=$(share $(($(cpu_ticks "$program_pid") - p0)) $((t1 - t0)))
+  server_cpu=$(share $(($(cpu_ticks "$xvfb_pid") - x0)) $((t1 - t0)))
+  [ -n "$server" ] && wine_cpu=$(share $(($(cpu_ticks "$server") - s0)) $((t1 - t0)))
+  total=$(awk -v a="$program_cpu" -v b="$server_cpu" -v c="$wine_cpu" 'BEGIN { printf "%.1f", a + b + c }')
+  echo "$label"
+  printf '  %-36s %8s\n' "program CPU (% of a core)" "$program_cpu"
+  [ -n "$server" ] && printf '  %-36s %8s\n' "wineserver CPU (% of a core)" "$wine_cpu"
+  [ -n "$server" ] && printf '  %-36s %8s\n' "Wine's other processes (% of a core)" "$others_cpu"
+  printf '  %-36s %8s\n' "X server CPU (% of a core)" "$server_cpu"
+  printf '  %-36s %8s\n' "program + servers (% of a core)" "$total"
+  printf '  %-36s %8s\n' "revolution at slider 40 (s)" "$(echo "$out" | awk '$1 == "period" {print $2}')"
+  printf '  %-36s %8s\n' "frames presented per second" "$(echo "$out" | awk '$1 == "fps" {print $2}')"
+  kill "$program_pid" 2>/dev/null || true
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=
+  sleep 1
+}
+
+echo "screen 1024 x 768, $watch s watched each"
+run "SDL build (Linux)" "$sdl"
+run "Windows build under Wine" wine ./vexel.exe
