@@ -190,6 +190,11 @@ void detail::mark_layer_ring(const orla::VIRTUALWINDOW& layer, coord cx, coord c
 
 void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
   layer_damage& damage = damage_of(layer);
+  if (layer.DATA == nullptr) {
+    // no layer (a computation without drawing): nothing to clear, nothing known
+    damage.known = false;
+    return;
+  }
   if (!damage.known) {
     std::fill_n(layer.DATA, static_cast<std::size_t>(damage.drawn.width) * damage.drawn.height,
                 WORD{0});
@@ -204,6 +209,7 @@ void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
 }
 
 void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame) {
+  if (layer.DATA == nullptr || frame.DATA == nullptr) return;
   layer_damage& damage = damage_of(layer);
   tile_record& drawn = damage.drawn;
   if (!damage.known) {
