@@ -97,6 +97,28 @@ foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
       list(APPEND vexel_picture_outputs ${png})
     endif()
   endforeach()
+
+  # the backdrop at twice its size, for screens that show the frame larger than 800 x 600 (the
+  # program reduces it with filtering to the size shown); not for Windows, whose presenter shows
+  # the 800 x 600 frame enlarged
+  if(TARGET orla_imgconv AND NOT WIN32)
+    set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}menu@2.png)
+    set(vex ${VEXEL_RUN_DIR}/${folder}menu@2.vex)
+    add_custom_command(
+      OUTPUT ${png}
+      COMMAND ${VEXEL_RSVG_CONVERT} --width=1600 --height=1200 --format=png --output=${png}
+              ${svg_dir}/menu.svg
+      DEPENDS ${svg_dir}/menu.svg
+      COMMENT "Rendering ${folder}menu.svg at twice its size"
+      VERBATIM)
+    add_custom_command(
+      OUTPUT ${vex}
+      COMMAND orla_imgconv to-sprite ${png} ${vex}
+      DEPENDS ${png} orla_imgconv
+      COMMENT "Converting ${folder}menu@2.png to ${folder}menu@2.vex"
+      VERBATIM)
+    list(APPEND vexel_picture_outputs ${vex})
+  endif()
 endforeach()
 
 if(NOT TARGET orla_imgconv)

@@ -1,7 +1,8 @@
 // frame_bench: the demonstration's whole per-frame computation and drawing on the headless
 // backend, per chapter, as the median time per frame and its ratio to the memory traffic every
 // frame needs (the backdrop copy, the layer clear and the keyed layer copy), with a nearly
-// degenerate triangle and a vertex dragged across the drawing surface.
+// degenerate triangle and a vertex dragged across the drawing surface; with --shown, the frame
+// also drawn at the size a large screen shows it, against the floor of a frame of that size.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "headless.hpp"
 #include "orla.hpp"
 #include "orla_2d.hpp"
 #include "orla_sprites.hpp"
@@ -25,7 +27,8 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 
-constexpr std::size_t frame_bytes = WIDTH * HEIGHT * 2, layer_bytes = WIDTH * scene_rows * 2;
+// the bytes of the frame and of its figure layer (at the shown size with --shown)
+std::size_t frame_bytes = WIDTH * HEIGHT * 2, layer_bytes = WIDTH * scene_rows * 2;
 // frames of one triangle before the other takes its turn
 constexpr int block_frames = 100;
 
@@ -50,6 +53,8 @@ struct options {
   // the normal frames with vertex C at (c_x, c_y)
   bool move_c = false;
   double c_x = 0, c_y = 0;
+  // the size the frames are shown at (0: 800 x 600, the original picture)
+  int shown_width = 0, shown_height = 0;
 };
 
 // Keeps the compiler from dropping a store it cannot see read.
@@ -104,6 +109,7 @@ void set_up(const options& o) {
 }
 
 void tear_down() {
+  detail::release_large_frame();
   for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
     orla::KILL_VW(*window);
   orla::CHECKMEMORY();
@@ -119,6 +125,10 @@ void frame() {
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
   keep(RESULT.DATA);
+  if (detail::large_frame_scale() > 0) {
+    detail::finish_large_frame(FENYFORRAS);
+    keep(detail::large_frame().DATA);
+  }
 }
 
 double timed_frame() {
@@ -268,6 +278,9 @@ bool parse(int argc, char** argv, options& o) {
       o.move_c = true;
       o.c_x = std::atof(argv[++i]);
       o.c_y = std::atof(argv[++i]);
+    } else if (a == "--shown" && i + 2 < argc) {
+      o.shown_width = std::atoi(argv[++i]);
+      o.shown_height = std::atoi(argv[++i]);
     } else if (a == "--slowest") {
       o.show_slowest = true;
     } else if (a == "--chapter" && value(v)) {
@@ -278,10 +291,10 @@ bool parse(int argc, char** argv, options& o) {
       o.degenerate = which == "degenerate";
       o.drag = which == "drag";
     } else {
-      std::fprintf(
-          stderr,
-          "usage: frame_bench [--frames N] [--drag-repeats N] [--mp COUNT] "
-          "[--chapter 2..10] [--only normal|degenerate|drag] [--slowest] [--vertex-c X Y]\n");
+      std::fprintf(stderr,
+                   "usage: frame_bench [--frames N] [--drag-repeats N] [--mp COUNT] "
+                   "[--chapter 2..10] [--only normal|degenerate|drag] [--slowest] [--vertex-c X Y] "
+                   "[--shown WIDTH HEIGHT]\n");
       return false;
     }
   }
@@ -299,6 +312,15 @@ int main(int argc, char** argv) {
   options o;
   if (!parse(argc, argv, o)) return 2;
   set_up(o);
+  if (o.shown_width > WIDTH && o.shown_height > HEIGHT) {
+    headless::set_shown_size(o.shown_width, o.shown_height);
+    frame_bytes = static_cast<std::size_t>(o.shown_width) * o.shown_height * 2;
+    layer_bytes = static_cast<std::size_t>(o.shown_width) *
+                  static_cast<std::size_t>(std::lrint(scene_rows * o.shown_width / double(WIDTH))) *
+                  2;
+    std::printf("frames drawn at %d x %d as shown; the floor is that of a frame of that size\n",
+                o.shown_width, o.shown_height);
+  }
   std::printf("MP %lld (speed change per frame %.4f)\n", static_cast<long long>(MP), GYORSITAS);
 
   floor_buffers buffers;

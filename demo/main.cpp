@@ -1,6 +1,7 @@
 // vexel: the program's entry point: the pictures' language from the command line or the desktop
 // (--lang hu|en; LC_ALL, LC_MESSAGES, LANG; on Windows the display language), the start figure
 // (--figure LINE), then the demonstration.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     std::exit(2);
   }
   vexel::detail::picture_language = choice.chosen;
+  // the original 800 x 600 picture, enlarged, even where the screen shows the frame larger
+  if (std::find(arguments.begin(), arguments.end(), "--pixels") != arguments.end())
+    vexel::detail::choose_original_pixels(true);
   // a figure line that cannot be used is said here and in a box after the intro
   if (const std::string refusal = vexel::detail::choose_start_figure(arguments); !refusal.empty())
     std::fprintf(stderr, "vexel: %s\n", refusal.c_str());

@@ -18,6 +18,7 @@ void tint(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width
   // so no bar starts above row 502); the clipped put keeps any rectangle inside the frame
   orla_sprites::PUTTRANSCLIPPEDSPRITE(RESULT, GOMBKERET, x, y, lr, lg, lb);
   orla::KILL_VW(GOMBKERET);
+  detail::tint_large_frame(colour, x, y, width, height, lr, lg, lb);
 }
 
 void tint_button(const orla::VIRTUALWINDOW& colour, BYTE n, BYTE lr, BYTE lg, BYTE lb) {

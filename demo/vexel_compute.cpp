@@ -24,9 +24,12 @@ void detail::compute_frame(std::int64_t steps) {
   if (GOMBKATTINT(slider_button) && SARGAMENU == pedal_chapter) {
     SEBESSEG = static_cast<BYTE>(GOMB[slider_button].y2 - orla_win32::M_Y);
   }
-  // The backdrop becomes the frame, and the scene layer is cleared.
+  // The backdrop becomes the frame, and the scene layer is cleared: only what the figure drew
+  // last frame, the rest of the layer being black already. The frame at the size the screen
+  // shows it starts likewise.
   orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
-  orla_sprites::SCALESPRITE(URES, SPRITE01);
+  detail::clear_layer(SPRITE01);
+  detail::begin_large_frame();
 
   // Midpoints, sides and side lines.
   QKETPONT_FELEZOJE(1, 2, 4);

@@ -11,6 +11,10 @@
 
 #include "orla_types.hpp"
 
+namespace orla {
+struct VIRTUALWINDOW;
+}
+
 namespace vexel {
 
 // The basic types, for the interface (vexel.hpp) and the helpers alike.
@@ -176,6 +180,69 @@ void draw_figure();
 void reset_render_caches();
 
 // =============================================================================================
+// The scene layer's drawn parts (vexel_layer.cpp).
+// =============================================================================================
+
+// The record's tiles: columns and rows of the layer per tile.
+inline constexpr std::int64_t layer_tile_width = 32, layer_tile_height = 8;
+// Record pixels of a layer (the scene layer, or the layer drawn at the screen's size) as drawn
+// (cut to the layer; more may be recorded than drawn, never less): the columns left..right of a
+// row, a box, the rows an 8-connected line crosses, a midpoint circle's ring.
+void mark_layer_span(const orla::VIRTUALWINDOW& layer, std::int64_t row, std::int64_t left,
+                     std::int64_t right);
+void mark_layer_box(const orla::VIRTUALWINDOW& layer, std::int64_t left, std::int64_t top,
+                    std::int64_t right, std::int64_t bottom);
+void mark_layer_line(const orla::VIRTUALWINDOW& layer, std::int64_t x1, std::int64_t y1,
+                     std::int64_t x2, std::int64_t y2);
+void mark_layer_ring(const orla::VIRTUALWINDOW& layer, std::int64_t cx, std::int64_t cy,
+                     std::int64_t radius);
+// Clears the layer to black: only what was recorded since the last clear, or the whole layer
+// the first time and whenever the layer was made anew.
+void clear_layer(orla::VIRTUALWINDOW& layer);
+// Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
+// the parts recorded since the last clear.
+void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
+// Copies `from` into `to` (both of the frame's size) where the layer recorded pixels since its
+// last clear (everywhere when nothing is known of the layer): what the layer laid over the frame.
+void restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
+                         orla::VIRTUALWINDOW& to);
+// Forgets the records: the next clear of a layer clears all of it.
+void forget_layer_damage();
+// True when pixel (x, y) of the layer is recorded as drawn since the last clear.
+bool layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, std::int64_t x, std::int64_t y);
+
+// =============================================================================================
+// The frame at the size the screen shows it (vexel_large_frame.cpp).
+// =============================================================================================
+
+// The user's choice of the original 800 x 600 picture, enlarged, for the session (--pixels, the
+// key O).
+void choose_original_pixels(bool original);
+bool original_pixels_chosen();
+// This frame's scale of the large frame to 800 x 600; 0 while the original picture is shown.
+double large_frame_scale();
+// The large frame of this frame (empty while the original picture is shown).
+const orla::VIRTUALWINDOW& large_frame();
+// Starts a normal frame's large frame where the screen shows the frame larger than 800 x 600 and
+// the user has not chosen the original: its backdrop copied in, its figure layer cleared.
+void begin_large_frame();
+// The figure drawn at the large frame's scale into its layer, and the layer laid over it.
+void draw_large_figure();
+void lay_large_layer();
+// A button tint of the 800 x 600 frame (rectangle, colour window, levels) laid on the large
+// frame where it shows that rectangle.
+void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width,
+                      LONGINT height, BYTE lr, BYTE lg, BYTE lb);
+// The frame's brightness, as the 800 x 600 frame's.
+void finish_large_frame(BYTE brightness);
+// Rows top..bottom of the 800 x 600 frame from column left on, enlarged into the large frame.
+void copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left);
+// Presents the large frame when there is one, else the 800 x 600 frame.
+void present_frame();
+// Frees the large frame's windows.
+void release_large_frame();
+
+// =============================================================================================
 // Frame loop (vexel_frame.cpp).
 // =============================================================================================
 
@@ -308,6 +375,11 @@ void walk_figure(const std::function<void(const figure_element&)>& paint);
 // over a background of the given colour ("#rrggbb"; none when empty).
 std::string figure_svg(const std::string& title, const std::string& description,
                        const std::string& background);
+// The figure drawn into `layer` at `scale` times the figure area's size, from the records' REAL
+// values: the SVG drawing's shapes, each pixel whose centre they cover in the element's colour,
+// in the walk's order (vexel_figure_scaled.cpp). The layer is black where nothing is drawn;
+// what is drawn is recorded in the layer's record.
+void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
 // A pixel's colour as SVG writes it: "#rrggbb".
 std::string svg_colour(WORD pixel);
 // A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.

@@ -315,6 +315,7 @@ void detail::draw_figure_message() {
     for (LONGINT x = message_x - 4; x < RESULT.BREITE; ++x)
       RESULT.DATA[static_cast<std::size_t>(y) * RESULT.BREITE + x] = panel;
   orla_text::OUTTEXTXY(RESULT, message_x, message_y, 31, 63, 31, text);
+  copy_rows_to_large_frame(message_top, message_bottom, message_x - 4);
 }
 
 void detail::reset_figure_out() {

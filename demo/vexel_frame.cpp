@@ -82,8 +82,10 @@ void INIT_VEXEL() {
 void ELEMEK_KIRAJZOLASA() {
   PONTVILAGOSIT();
   detail::draw_figure();
+  detail::draw_large_figure();
   PONTMOZGAT();
-  orla_sprites::PUTHCSPRITE(RESULT, SPRITE01, 0, 0, 0);
+  detail::lay_layer_over(SPRITE01, RESULT);
+  detail::lay_large_layer();
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }
@@ -113,8 +115,13 @@ void FRAME() {
   }
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
-  if (!SUGOB) detail::draw_figure_message();
-  orla::FLIP_DD(RESULT.DATA);
+  if (!SUGOB) {
+    detail::finish_large_frame(FENYFORRAS);
+    detail::draw_figure_message();
+    detail::present_frame();
+  } else {
+    orla::FLIP_DD(RESULT.DATA);
+  }
   // what is saved is the frame just presented, while it is still in RESULT
   if (!SUGOB) detail::take_figure_out();
   orla_win32::GETALLMESSAGES();
@@ -127,6 +134,7 @@ void MEMORIA_FELSZABADITAS() {
   for (auto* window : {&BACKGROUND, &SPRITE01, &RESULT, &URES, &KEK, &SARGA, &SZURKE})
     orla::KILL_VW(*window);
   detail::reset_render_caches();
+  detail::release_large_frame();
   orla::KILL_GRAPH();
   orla::CHECKMEMORY();
   orla_win32::TERMINATE();

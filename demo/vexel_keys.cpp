@@ -81,6 +81,9 @@ bool act(const key_press& key) {
     clicked_button = static_cast<BYTE>(first_chapter + (code - win32::VK_NUMPAD0 - 1));
   } else if (code == 'S') {
     detail::request_save();
+  } else if (code == 'O') {
+    // the original picture, enlarged, or back to the picture drawn at the screen's size
+    detail::choose_original_pixels(!detail::original_pixels_chosen());
   } else if (code == win32::VK_F1 || code == 'H') {
     clicked_button = help_button;
     // the mouse cannot open help during a drag (that takes a fresh click); a key can, and a drag

@@ -111,12 +111,37 @@ pixel_box shared_box() {
   return {-shadow_offset, -shadow_offset, SPRITE01.BREITEMINUS1, SPRITE01.HOEHEMINUS1};
 }
 
+// Records the runs, moved by offset, as drawn into the scene layer: neighbouring runs of a few
+// rows at a time as one box, which the record's tiles would hold in any case.
+void mark_runs(const std::vector<stroke_run>& runs, LONGINT offset) {
+  if (runs.empty()) return;
+  stroke_run box = runs.front();
+  std::int64_t bottom = box.row;
+  for (const stroke_run& run : runs) {
+    const bool near = run.row >= box.row && run.row < box.row + 8 && run.left <= box.right + 32 &&
+                      run.right >= box.left - 32;
+    if (!near) {
+      detail::mark_layer_box(SPRITE01, box.left + offset, box.row + offset, box.right + offset,
+                             bottom + offset);
+      box = run;
+      bottom = run.row;
+      continue;
+    }
+    box.left = std::min(box.left, run.left);
+    box.right = std::max(box.right, run.right);
+    bottom = std::max(bottom, run.row);
+  }
+  detail::mark_layer_box(SPRITE01, box.left + offset, box.row + offset, box.right + offset,
+                         bottom + offset);
+}
+
 // A stroke of an element or its shadow: thin strokes by the library's clipped line, thick ones
 // from the element's kept runs.
 void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT y2, unsigned width,
                     LONGINT offset, WORD colour) {
   if (width == 1) {
     orla_2d::LINECLIPPED(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset, colour);
+    detail::mark_layer_line(SPRITE01, x1 + offset, y1 + offset, x2 + offset, y2 + offset);
     return;
   }
   const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v); };
@@ -126,6 +151,7 @@ void element_stroke(kept_runs& kept, LONGINT x1, LONGINT y1, LONGINT x2, LONGINT
     stroke_runs(x1, y1, x2, y2, static_cast<BYTE>(width & 0xFF), shared_box(), caches.scratch,
                 kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
+  mark_runs(kept.runs, offset);
 }
 
 void draw_point(BYTE i, LONGINT offset, WORD colour) {
@@ -135,7 +161,9 @@ void draw_point(BYTE i, LONGINT offset, WORD colour) {
   // a point too far away to hold on screen keeps existing, but its copy is refused: not drawn
   LONGINT unused = 0;
   if (!detail::to_screen(p.X, unused) || !detail::to_screen(p.Y, unused)) return;
-  clipped_disc(SPRITE01, std::int64_t{p.KX} + offset, std::int64_t{p.KY} + offset, p.MERET, colour);
+  const std::int64_t cx = std::int64_t{p.KX} + offset, cy = std::int64_t{p.KY} + offset;
+  clipped_disc(SPRITE01, cx, cy, p.MERET, colour);
+  detail::mark_layer_box(SPRITE01, cx - p.MERET, cy - p.MERET, cx + p.MERET, cy + p.MERET);
 }
 
 void draw_segment(BYTE i, LONGINT offset, bool shadow) {
@@ -171,10 +199,12 @@ void draw_circle(BYTE i, LONGINT offset, bool shadow) {
   const BYTE r = shadow ? shadow_r : k.R, g = shadow ? shadow_g : k.G, b = shadow ? shadow_b : k.B;
   const LONGINT cx = k.KX + offset, cy = k.KY + offset;
   orla_2d::CIRCLE(SPRITE01, cx, cy, k.KSUGAR, r, g, b);
+  detail::mark_layer_ring(SPRITE01, cx, cy, k.KSUGAR);
   // rings grow alternately outwards and inwards: R, R+1, R-1, R+2, ...
   for (BYTE ring = 1; k.VASTAGSAG > 1 && ring <= k.VASTAGSAG - 1; ++ring) {
     const LONGINT radius = PAROS(ring) ? k.KSUGAR - ring / 2 : k.KSUGAR + ring / 2 + 1;
     orla_2d::CIRCLE(SPRITE01, cx, cy, radius, r, g, b);
+    detail::mark_layer_ring(SPRITE01, cx, cy, radius);
     if (ring == 255) break;  // kept: the ring counter is a byte
   }
 }
@@ -286,9 +316,11 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
   const WORD colour = shadow ? shadow_colour : RGBTOCOL[q.R][q.G][q.B];
   const auto& strokes = parabola_strokes(i);
   if (q.VASTAGSAG == 1) {
-    for (const polyline_stroke& s : strokes)
+    for (const polyline_stroke& s : strokes) {
       orla_2d::LINECLIPPED(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset,
                            colour);
+      detail::mark_layer_line(SPRITE01, s.x1 + offset, s.y1 + offset, s.x2 + offset, s.y2 + offset);
+    }
     return;
   }
   // the thick polyline's runs, kept like those of a single stroke
@@ -304,6 +336,7 @@ void draw_parabola(BYTE i, LONGINT offset, bool shadow) {
     for (const polyline_stroke& s : strokes)
       stroke_runs(s.x1, s.y1, s.x2, s.y2, q.VASTAGSAG, shared_box(), caches.scratch, kept.runs);
   fill_runs(SPRITE01, kept.runs, offset, colour);
+  mark_runs(kept.runs, offset);
 }
 
 }  // namespace
@@ -325,6 +358,7 @@ void LINECLIPPEDBOLD(orla::VIRTUALWINDOW& vw, LONGINT x1, LONGINT y1, LONGINT x2
 
 void detail::reset_render_caches() {
   caches = render_caches{};
+  forget_layer_damage();
 }
 
 namespace {

@@ -57,6 +57,12 @@ bool backend_change_display_mode(const win32::DEVMODE* mode);
 bool backend_present_open(win32::HWND window, int width, int height);
 void backend_present(const void* pixels);
 void backend_present_close();
+// The size in screen pixels of the picture of the last presented frame (the frame's size where
+// the backend cannot tell or shows it no larger).
+void backend_present_shown_size(int& width, int& height);
+// Shows a frame drawn at that size (rows top to bottom, stride width x 2 bytes) where the
+// frames are shown; the next backend_present shows a frame of the opened size again.
+void backend_present_large(const void* pixels, int width, int height);
 
 // ---- offered by the Win32 subset (win32_messages.cpp, win32_windows.cpp, win32_system.cpp) -----
 

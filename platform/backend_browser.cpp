@@ -319,6 +319,14 @@ void backend_present(const void* pixels) {
   hand_over(true);
 }
 
+// The page shows the frames at the canvas's own size.
+void backend_present_shown_size(int& width, int& height) {
+  width = state().frame_width;
+  height = state().frame_height;
+}
+
+void backend_present_large(const void*, int, int) {}
+
 void backend_present_close() {
   browser_state& s = state();
   s.frames_open = false;

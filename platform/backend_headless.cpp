@@ -41,6 +41,11 @@ struct headless_state {
   std::vector<std::uint16_t> last;
   bool keep_all = false;
   std::vector<std::vector<std::uint16_t>> all;
+  // the size the frames are shown at (0: the frame's own), and the last frame drawn at it
+  int shown_width = 0, shown_height = 0;
+  int large_width = 0, large_height = 0;
+  std::uint64_t large_frames = 0;
+  std::vector<std::uint16_t> large;
   std::string clipboard;
   std::string shared_line;
 };
@@ -132,6 +137,23 @@ void backend_present(const void* pixels) {
   std::memcpy(s.last.data(), pixels, s.last.size() * sizeof(std::uint16_t));
   ++s.frames;
   if (s.keep_all) s.all.push_back(s.last);
+}
+
+void backend_present_shown_size(int& width, int& height) {
+  auto& s = state();
+  width = s.shown_width > 0 ? s.shown_width : s.width;
+  height = s.shown_height > 0 ? s.shown_height : s.height;
+}
+
+void backend_present_large(const void* pixels, int width, int height) {
+  auto& s = state();
+  if (!s.open) return;
+  s.large_width = width;
+  s.large_height = height;
+  const auto* p = static_cast<const std::uint16_t*>(pixels);
+  s.large.assign(p, p + static_cast<std::size_t>(width) * height);
+  ++s.frames;
+  ++s.large_frames;
 }
 
 void backend_present_close() {
@@ -272,6 +294,22 @@ std::uint64_t frames_presented() {
 }
 const std::vector<std::uint16_t>& last_frame() {
   return state().last;
+}
+void set_shown_size(int width, int height) {
+  auto& s = state();
+  s.shown_width = width;
+  s.shown_height = height;
+  s.large_frames = 0;
+  s.large.clear();
+  s.large_width = s.large_height = 0;
+}
+std::uint64_t large_frames_presented() {
+  return state().large_frames;
+}
+const std::vector<std::uint16_t>& last_large_frame(int& width, int& height) {
+  width = state().large_width;
+  height = state().large_height;
+  return state().large;
 }
 void keep_presented_frames(bool keep) {
   state().keep_all = keep;

@@ -18,4 +18,14 @@ void CloseDirectDraw() {
   platform::detail::backend_present_close();
 }
 
+void detail::shown_size(int& width, int& height) {
+  width = height = 0;
+  platform::detail::backend_present_shown_size(width, height);
+}
+
+void detail::blit_large(const void* pixels, int width, int height) {
+  if (pixels != nullptr && width > 0 && height > 0)
+    platform::detail::backend_present_large(pixels, width, height);
+}
+
 }  // namespace dravo

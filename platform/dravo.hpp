@@ -15,4 +15,11 @@ void DirectDrawBlit(const void* pixels);
 // Releases what GetDefaultDirectDraw acquired; harmless when nothing is open.
 void CloseDirectDraw();
 
+namespace detail {
+// The size in screen pixels at which the frames are shown (0 x 0 when nothing is open).
+void shown_size(int& width, int& height);
+// Shows a frame drawn at the shown size in place of the frame of the opened size.
+void blit_large(const void* pixels, int width, int height);
+}  // namespace detail
+
 }  // namespace dravo

@@ -82,6 +82,12 @@ int presenter_height();
 std::uint64_t frames_presented();
 // The last presented frame (width x height RGB565 pixels).
 const std::vector<std::uint16_t>& last_frame();
+// The size the frames are shown at (0 x 0: the frame's own size, the default), as a large
+// screen shows them; frames drawn at that size are kept apart from the others.
+void set_shown_size(int width, int height);
+// How many of the frames presented were drawn at the shown size, and the last of them.
+std::uint64_t large_frames_presented();
+const std::vector<std::uint16_t>& last_large_frame(int& width, int& height);
 // Keep every presented frame (off by default: only the last is kept).
 void keep_presented_frames(bool keep);
 const std::vector<std::vector<std::uint16_t>>& presented_frames();

@@ -44,6 +44,12 @@ struct sdl_state {
   // no graphics processor: frames go into the window's surface instead of through a renderer
   bool on_surface = false;
   surface_presenter surface;
+  // frames drawn at the size they are shown: their own texture or surface presenter, and
+  // whether the window shows one of them now
+  SDL_Texture* large_texture = nullptr;
+  int large_width = 0, large_height = 0;
+  surface_presenter large_surface;
+  bool large_shown = false;
 };
 
 sdl_state& state();

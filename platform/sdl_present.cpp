@@ -31,6 +31,10 @@ bool drawn_by_processor(SDL_Renderer* renderer) {
 
 void redraw() {
   sdl_state& s = state();
+  if (s.large_shown && s.large_surface.is_open()) {
+    s.large_surface.redraw();
+    return;
+  }
   if (s.surface.is_open()) {
     s.surface.redraw();
     return;
@@ -46,7 +50,9 @@ void redraw() {
   if (!s.renderer) return;
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
-  if (s.texture && s.frame_shown) SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
+  // the logical size's viewport: a frame drawn at its size lands on it pixel for pixel
+  SDL_Texture* shown = s.large_shown && s.large_texture ? s.large_texture : s.texture;
+  if (shown && s.frame_shown) SDL_RenderCopy(s.renderer, shown, nullptr, nullptr);
   SDL_RenderPresent(s.renderer);
 }
 
@@ -96,6 +102,11 @@ bool backend_present_open(win32::HWND window, int width, int height) {
 
 void backend_present(const void* pixels) {
   sdl_state& s = state();
+  if (s.large_shown) {
+    // the window showed a frame drawn at its size: this one is drawn whole
+    s.large_shown = false;
+    s.surface.forget_shown();
+  }
   if (s.surface.is_open()) {
     s.pacer.wait();
     s.surface.present(pixels);
@@ -110,8 +121,66 @@ void backend_present(const void* pixels) {
   s.pacer.presented();
 }
 
+void backend_present_shown_size(int& width, int& height) {
+  sdl_state& s = state();
+  width = s.frame_width;
+  height = s.frame_height;
+  if (s.surface.is_open()) {
+    s.surface.shown_size(width, height);
+    return;
+  }
+  int w = 0, h = 0;
+  if (!s.renderer || !s.texture || SDL_GetRendererOutputSize(s.renderer, &w, &h) != 0 ||
+      s.frame_width <= 0 || s.frame_height <= 0)
+    return;
+  // the letterbox of the logical size, proportions kept
+  width = w;
+  height = h;
+  if (static_cast<long>(w) * s.frame_height > static_cast<long>(h) * s.frame_width)
+    width = static_cast<int>(static_cast<long>(h) * s.frame_width / s.frame_height);
+  else
+    height = static_cast<int>(static_cast<long>(w) * s.frame_height / s.frame_width);
+}
+
+void backend_present_large(const void* pixels, int width, int height) {
+  sdl_state& s = state();
+  if (s.surface.is_open()) {
+    if (!s.large_surface.is_open() || s.large_width != width || s.large_height != height) {
+      if (!s.large_surface.open(s.window, width, height)) return;
+      s.large_width = width;
+      s.large_height = height;
+    }
+    if (!s.large_shown) s.large_surface.forget_shown();
+    s.large_shown = true;
+    s.pacer.wait();
+    s.large_surface.present(pixels);
+    s.pacer.presented();
+    return;
+  }
+  if (!s.renderer) return;
+  if (!s.large_texture || s.large_width != width || s.large_height != height) {
+    if (s.large_texture) SDL_DestroyTexture(s.large_texture);
+    s.large_texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565,
+                                        SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!s.large_texture) return;
+    s.large_width = width;
+    s.large_height = height;
+  }
+  SDL_UpdateTexture(s.large_texture, nullptr, pixels, width * 2);
+  s.large_shown = true;
+  s.frame_shown = true;
+  s.pacer.wait();
+  redraw();
+  s.pacer.presented();
+}
+
 void backend_present_close() {
   sdl_state& s = state();
+  if (s.large_texture) SDL_DestroyTexture(s.large_texture);
+  s.large_texture = nullptr;
+  s.large_surface.close();
+  s.large_shown = false;
+  s.large_width = s.large_height = 0;
   if (s.texture) SDL_DestroyTexture(s.texture);
   s.texture = nullptr;
   s.frame_shown = false;

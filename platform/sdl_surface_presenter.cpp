@@ -200,6 +200,16 @@ void surface_presenter::present(const void* pixels) {
     SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));
 }
 
+void surface_presenter::shown_size(int& width, int& height) const {
+  width = width_;
+  height = height_;
+  if (!window_) return;
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (!surface) return;
+  int x = 0, y = 0;
+  letterbox(surface->w, surface->h, width_, height_, x, y, width, height);
+}
+
 void surface_presenter::to_frame(int x, int y, int& fx, int& fy) const {
   if (viewport_w_ <= 0 || viewport_h_ <= 0) {
     fx = fy = 0;

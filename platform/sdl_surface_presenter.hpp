@@ -23,6 +23,10 @@ class surface_presenter {
   void redraw();
   // The frame pixel under window pixel (x, y), clamped to the frame.
   void to_frame(int x, int y, int& fx, int& fy) const;
+  // The size of the window's rectangle that shows the frame now.
+  void shown_size(int& width, int& height) const;
+  // The window shows something else: the next frame is drawn whole.
+  void forget_shown() { frame_shown_ = false; }
 
  private:
   // Refreshes the surface, the viewport and the lookup tables; true when all must be redrawn.

@@ -20,6 +20,7 @@
 #include "file_fixtures.hpp"
 #include "orla_win32.hpp"
 #include "vexel.hpp"
+#include "vexel_harness.hpp"
 #include "vexel_scene_reset.hpp"
 
 using namespace vexel;
@@ -551,6 +552,31 @@ std::vector<std::uint8_t> read_rgba(const std::string& path, unsigned& width, un
   return rgba;
 }
 
+// Adds the colours of the elements shown, by their SVG names.
+void walk_colours(std::map<std::string, WORD>& palette) {
+  detail::walk_figure([&palette](const detail::figure_element& e) {
+    BYTE r = 0, g = 0, b = 0;
+    switch (e.kind) {
+      case detail::element_kind::point:
+        r = PONT[e.index].R, g = PONT[e.index].G, b = PONT[e.index].B;
+        break;
+      case detail::element_kind::segment:
+        r = SZAKASZ[e.index].R, g = SZAKASZ[e.index].G, b = SZAKASZ[e.index].B;
+        break;
+      case detail::element_kind::line:
+        r = EGYENES[e.index].R, g = EGYENES[e.index].G, b = EGYENES[e.index].B;
+        break;
+      case detail::element_kind::circle:
+        r = KOR[e.index].R, g = KOR[e.index].G, b = KOR[e.index].B;
+        break;
+      case detail::element_kind::parabola:
+        r = PARABOLA[e.index].R, g = PARABOLA[e.index].G, b = PARABOLA[e.index].B;
+        break;
+    }
+    if (!e.shadow) palette[detail::svg_colour(orla::PACK(r, g, b))] = orla::PACK(r, g, b);
+  });
+}
+
 }  // namespace
 
 TEST(VexelFigure, SvgIsWellFormedAndItsRenderingCoversEveryDrawnPixelInItsColour) {
@@ -628,6 +654,203 @@ TEST(VexelFigure, SvgIsWellFormedAndItsRenderingCoversEveryDrawnPixelInItsColour
   EXPECT_EQ(differ, 0) << "pixels of the encoder's PNG differ";
   orla::KILL_VW(SPRITE01);
   detail::reset_render_caches();
+}
+
+TEST(VexelFigure, ScaledFigureAgreesWithTheSvgRenderedAtTheSameSize) {
+  // at 2 and 2.4 times the figure area: at least 98% of the pixels the rendering of the SVG
+  // covers fully lie within one pixel of a pixel of the same colour drawn by the program, and
+  // every colour of the rendering is drawn (no element missing)
+  reset_scene();
+  fixtures::scratch_dir dir;
+  orla::INIT_VW(SPRITE01, 800, scene_rows, true);
+  std::mt19937_64 rng(2824);
+  std::uniform_real_distribution<REAL> x(40, 760), y(40, 420);
+  for (const double scale : {2.0, 2.4}) {
+    const auto w = static_cast<LONGINT>(std::lrint(800 * scale));
+    const auto h = static_cast<LONGINT>(std::lrint(scene_rows * scale));
+    for (int chapter = 2; chapter <= 10; ++chapter) {
+      place(x(rng), y(rng), x(rng), y(rng), x(rng), y(rng));
+      SARGAMENU = static_cast<BYTE>(chapter);
+      VEXEL_SZOG = x(rng) / 100;
+      SZAMOLASI_QELJARASOK();
+      detail::draw_figure();
+      orla::VIRTUALWINDOW layer;
+      orla::INIT_VW(layer, w, h, true);
+      detail::draw_figure_scaled(layer, scale);
+      const std::string svg_path = dir / "figure.svg", png_path = dir / "figure.png";
+      const std::string svg = detail::figure_svg("t", "d", "");
+      std::ofstream(svg_path) << svg;
+      // the drawing's colours: a pixel of the rendering in one of them is a pixel of a shape,
+      // others blend two shapes at an edge
+      std::map<std::string, WORD> palette;
+      for (WORD c : std::initializer_list<WORD>{orla::PACK(shadow_r, shadow_g, shadow_b)})
+        palette[detail::svg_colour(c)] = c;
+      walk_colours(palette);
+      ASSERT_EQ(std::system(("rsvg-convert -w " + std::to_string(w) + " -h " + std::to_string(h) +
+                             " " + svg_path + " -o " + png_path)
+                                .c_str()),
+                0);
+      unsigned rw = 0, rh = 0;
+      const auto rgba = read_rgba(png_path, rw, rh);
+      ASSERT_EQ(rw, static_cast<unsigned>(w));
+      ASSERT_EQ(rh, static_cast<unsigned>(h));
+      std::map<WORD, int> rendered, drawn;
+      for (LONGINT i = 0; i < w * h; ++i)
+        if (layer.DATA[i] != 0) ++drawn[layer.DATA[i]];
+      int covered = 0, near = 0;
+      for (LONGINT py = 0; py < h; ++py)
+        for (LONGINT px = 0; px < w; ++px) {
+          const std::uint8_t* p = &rgba[(static_cast<std::size_t>(py) * w + px) * 4];
+          if (p[3] != 255) continue;
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "#%02x%02x%02x", p[0], p[1], p[2]);
+          const auto shape = palette.find(hex);
+          if (shape == palette.end()) continue;
+          const WORD colour = shape->second;
+          ++covered;
+          ++rendered[colour];
+          bool found = false;
+          for (LONGINT dy = -1; dy <= 1 && !found; ++dy)
+            for (LONGINT dx = -1; dx <= 1 && !found; ++dx) {
+              const LONGINT qx = px + dx, qy = py + dy;
+              found = qx >= 0 && qy >= 0 && qx < w && qy < h && layer.DATA[qy * w + qx] == colour;
+            }
+          near += found;
+        }
+      EXPECT_GE(near, covered * 0.98) << "scale " << scale << ", chapter " << chapter << ": "
+                                      << near << " of " << covered << " pixels";
+      for (const auto& [colour, count] : rendered) {
+        if (count < 20) continue;
+        EXPECT_GT(drawn[colour], 0)
+            << "scale " << scale << ", chapter " << chapter << ": the colour "
+            << detail::svg_colour(colour) << " of the drawing is not drawn";
+      }
+      EXPECT_GT(covered, 1000);
+      orla::KILL_VW(layer);
+    }
+  }
+  orla::KILL_VW(SPRITE01);
+  detail::reset_render_caches();
+}
+
+TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
+  // shown at 2 and 2.4 times 800 x 600: the frames are drawn at that size, the panel agrees with
+  // its SVG source rendered at that size (outside the tinted buttons), the pointer still acts in
+  // the frame's own coordinates (a chapter button, a drag, the slider), O shows the original
+  using namespace vexel_test;
+  for (const double scale : {2.0, 2.4}) {
+    const int w = static_cast<int>(std::lrint(800 * scale)),
+              h = static_cast<int>(std::lrint(600 * scale));
+    headless::set_shown_size(w, h);
+    detail::choose_original_pixels(false);
+    fixtures::scratch_dir dir;
+    const std::string png_path = dir / "menu.png";
+    ASSERT_EQ(std::system(("rsvg-convert -w " + std::to_string(w) + " -h " + std::to_string(h) +
+                           " " + ORLA_BINARY_DIR + "/assets/svg/hu/menu.svg -o " + png_path)
+                              .c_str()),
+              0);
+    unsigned rw = 0, rh = 0;
+    const auto svg = read_rgba(png_path, rw, rh);
+    ASSERT_EQ(rw, static_cast<unsigned>(w));
+    auto large_pixel = [](double x, double y, double s) {
+      int fw = 0, fh = 0;
+      const auto& frame = headless::last_large_frame(fw, fh);
+      return frame[static_cast<std::size_t>(std::lrint(y * s)) * fw +
+                   static_cast<std::size_t>(std::lrint(x * s))];
+    };
+    auto steps = past_the_intro();
+    std::uint64_t large_before = 0;
+    WORD button_before = 0;
+    steps.push_back([&] {
+      int fw = 0, fh = 0;
+      const auto& frame = headless::last_large_frame(fw, fh);
+      ASSERT_EQ(fw, w);
+      ASSERT_EQ(fh, h);
+      EXPECT_EQ(large_pixel(PONT[1].X, PONT[1].Y, scale),
+                orla::PACK(PONT[1].R, PONT[1].G, PONT[1].B))
+          << "vertex A where the large frame shows it";
+      // the panel outside the buttons: within one level of the SVG's colour at nearly every pixel
+      const int top = static_cast<int>(std::lrint(scene_rows * scale)) + 1;
+      int compared = 0, agree = 0;
+      for (int y = top; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          bool on_button = false;
+          for (const auto& b : GOMB)
+            on_button = on_button || (x >= (b.x1 - 1) * scale && x <= (b.x2 + 1) * scale &&
+                                      y >= (b.y1 - 1) * scale && y <= (b.y2 + 1) * scale);
+          if (on_button) continue;
+          const std::uint8_t* p = &svg[(static_cast<std::size_t>(y) * w + x) * 4];
+          const WORD q = frame[static_cast<std::size_t>(y) * w + x];
+          ++compared;
+          agree += std::abs(int(orla::detail::red_of(q)) - (p[0] >> 3)) <= 1 &&
+                   std::abs(int(orla::detail::green_of(q)) - (p[1] >> 2)) <= 2 &&
+                   std::abs(int(orla::detail::blue_of(q)) - (p[2] >> 3)) <= 1;
+        }
+      if (std::getenv("VEXEL_LARGE_PNG"))
+        std::ofstream(std::string(std::getenv("VEXEL_LARGE_PNG")) + std::to_string(w) + ".png",
+                      std::ios::binary)
+            << detail::png_file(frame.data(), w, h);
+      EXPECT_GE(agree, compared * 0.97) << "scale " << scale << ": " << agree << " of " << compared
+                                        << " panel pixels agree with the SVG";
+      button_before = large_pixel(GOMB[9].x1 + 3, GOMB[9].y1 + 3, scale);
+      press((GOMB[9].x1 + GOMB[9].x2) / 2, (GOMB[9].y1 + GOMB[9].y2) / 2);
+    });
+    steps.push_back([&] {
+      EXPECT_EQ(SARGAMENU, pedal_chapter) << "the chapter button, in the frame's coordinates";
+      EXPECT_NE(large_pixel(GOMB[9].x1 + 3, GOMB[9].y1 + 3, scale), button_before)
+          << "its tint where the large frame shows it";
+      release((GOMB[9].x1 + GOMB[9].x2) / 2, (GOMB[9].y1 + GOMB[9].y2) / 2);
+    });
+    steps.push_back([] { press(300, 400); });
+    steps.push_back([] { move(200, 300, true); });
+    steps.push_back([] { move(150, 250, true); });
+    steps.push_back([] { release(150, 250); });
+    steps.push_back([&] {
+      EXPECT_EQ(PONT[1].X, 150.0);
+      EXPECT_EQ(PONT[1].Y, 250.0);
+      EXPECT_EQ(large_pixel(150, 250, scale), orla::PACK(PONT[1].R, PONT[1].G, PONT[1].B));
+      const auto& slider = GOMB[slider_button];
+      press((slider.x1 + slider.x2) / 2, slider.y2 - 10);
+    });
+    steps.push_back([&] {
+      const auto& slider = GOMB[slider_button];
+      EXPECT_EQ(SEBESSEG, 10) << "the slider, in the frame's coordinates";
+      release((slider.x1 + slider.x2) / 2, slider.y2 - 10);
+    });
+    // a frame puts the backdrop back only where the last one changed it: after the drag, the
+    // chapter change and the slider it is the frame drawn from a whole backdrop
+    std::vector<std::uint16_t> kept;
+    steps.push_back([] {});
+    steps.push_back([&] {
+      int fw = 0, fh = 0;
+      kept = headless::last_large_frame(fw, fh);
+      detail::release_large_frame();
+    });
+    steps.push_back([&] {
+      int fw = 0, fh = 0;
+      const auto& whole = headless::last_large_frame(fw, fh);
+      ASSERT_EQ(whole.size(), kept.size());
+      std::size_t differ = 0;
+      for (std::size_t i = 0; i < kept.size(); ++i) differ += kept[i] != whole[i];
+      EXPECT_EQ(differ, 0u) << "pixels left over from earlier frames";
+      large_before = headless::large_frames_presented();
+      headless::key('O', true);
+      headless::key('O', false);
+    });
+    std::uint64_t frames_at_o = 0;
+    steps.push_back([&] { frames_at_o = headless::frames_presented(); });
+    steps.push_back([&] {
+      EXPECT_TRUE(detail::original_pixels_chosen());
+      EXPECT_LE(headless::large_frames_presented(), large_before + 1)
+          << "after O the frames are the original picture";
+      EXPECT_GT(headless::frames_presented(), frames_at_o);
+      EXPECT_EQ(pixel(150, 250), orla::PACK(PONT[1].R, PONT[1].G, PONT[1].B));
+    });
+    EXPECT_EQ(run_steps(steps).exit_code, 0);
+    EXPECT_GT(headless::large_frames_presented(), 0u);
+    detail::choose_original_pixels(false);
+  }
+  headless::set_shown_size(0, 0);
 }
 
 #endif

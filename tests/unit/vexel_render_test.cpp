@@ -242,3 +242,43 @@ TEST(VexelPointer, HoverDragAndTheLowestRow) {
   M_LTOMB[2] = false;
   detail::place_vertices_at_start();
 }
+
+// A frame clears and lays over the backdrop only what the layer recorded as drawn; a pixel drawn
+// but not recorded would stay on screen in every later frame. Every chapter, the point running,
+// the triangle moved through ordinary, flat and far-flung shapes.
+TEST(VexelRender, TheLayerRecordsEveryPixelItsFrameDraws) {
+  detail::init_program_state();
+  orla::INIT_VW(RESULT, WIDTH, HEIGHT, true);
+  orla::INIT_VW(BACKGROUND, WIDTH, HEIGHT, true);
+  orla::INIT_VW(URES, 2, 2, true);
+  scoped_layer layer(WIDTH, scene_rows);
+  detail::reset_render_caches();
+  std::mt19937 random(28);
+  std::uniform_real_distribution<double> across(-300, 1100), down(-300, 760);
+  for (BYTE chapter = first_chapter; chapter <= last_chapter; ++chapter) {
+    SARGAMENU = chapter;
+    ANIMACIO = PLAY = true;
+    PILSEB = SEBESSEG;
+    detail::place_vertices_at_start();
+    for (int frame = 0; frame < 60; ++frame) {
+      if (frame % 20 == 10) {
+        // C nearly on line AB: the lines and circles of the figure run far off the layer
+        PONT[3].X = (PONT[1].X + PONT[2].X) / 2 + 0.001;
+        PONT[3].Y = (PONT[1].Y + PONT[2].Y) / 2;
+      } else if (frame % 3 == 0) {
+        PONT[1 + frame % 3].X = across(random);
+        PONT[1 + frame % 3].Y = down(random);
+      }
+      SZAMOLASI_QELJARASOK();
+      ELEMEK_KIRAJZOLASA();
+      for (LONGINT y = 0; y < SPRITE01.HOEHE; ++y)
+        for (LONGINT x = 0; x < SPRITE01.BREITE; ++x)
+          if (at(x, y) != 0 && !detail::layer_pixel_recorded(SPRITE01, x, y))
+            FAIL() << "chapter " << int{chapter} << ", frame " << frame << ": pixel (" << x << ", "
+                   << y << ") drawn but not recorded";
+    }
+  }
+  PLAY = false;
+  detail::place_vertices_at_start();
+  for (auto* window : {&RESULT, &BACKGROUND, &URES, &KEK, &SARGA, &SZURKE}) orla::KILL_VW(*window);
+}

@@ -1,0 +1,267 @@
+// vexel: the figure drawn at the size it is shown: the walk of the frame's drawing order painted
+// from the records' REAL values into a layer `scale` times the scene layer's size, the shapes of
+// the SVG drawing (vexel_figure_svg.cpp) filled where they cover a pixel's centre.
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+#include "orla.hpp"
+#include "vexel.hpp"
+
+namespace vexel {
+
+namespace {
+
+// The columns of one row a shape covers, in the records' coordinates; empty when lo > hi.
+struct interval {
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -std::numeric_limits<double>::infinity();
+  bool empty() const { return !(lo <= hi); }
+  interval& cut(const interval& o) {
+    lo = std::max(lo, o.lo);
+    hi = std::min(hi, o.hi);
+    return *this;
+  }
+};
+
+constexpr double everywhere = std::numeric_limits<double>::infinity();
+
+// Where a * (u - px) + b lies in [low, high] for the columns u (a row's part of a band).
+interval between(double a, double b, double px, double low, double high) {
+  if (a == 0) return low <= b && b <= high ? interval{-everywhere, everywhere} : interval{};
+  double u1 = px + (low - b) / a, u2 = px + (high - b) / a;
+  if (u1 > u2) std::swap(u1, u2);
+  return {u1, u2};
+}
+
+// The columns of row v inside the disc of radius r about (cx, cy).
+interval disc_row(double cx, double cy, double r, double v) {
+  const double dv = v - cy;
+  const double w = r * r - dv * dv;
+  if (!(w >= 0)) return {};
+  const double h = std::sqrt(w);
+  return {cx - h, cx + h};
+}
+
+bool finite(std::initializer_list<double> values) {
+  return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// The width of a stroke drawn as discs of radius width - 1 along it (one pixel for width 1).
+double stroke_width(unsigned width) {
+  return width <= 1 ? 1.0 : 2.0 * width - 1.0;
+}
+
+struct scaled_painter {
+  orla::VIRTUALWINDOW& layer;
+  double scale;
+  double inverse = 1 / scale;
+  WORD shadow = orla::PACK(shadow_r, shadow_g, shadow_b);
+
+  // A pixel (x, y) of the layer is the square of side 1/scale about the point
+  // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
+  double row_v(std::int64_t y) const { return (static_cast<double>(y) + 0.5) * inverse - 0.5; }
+  double pixel_of(double u) const { return (u + 0.5) * scale - 0.5; }
+
+  // The rows of the layer whose centres lie between v1 and v2.
+  void rows(double v1, double v2, std::int64_t& first, std::int64_t& last) const {
+    const double top = std::max(std::ceil(pixel_of(std::min(v1, v2))), 0.0);
+    const double bottom =
+        std::min(std::floor(pixel_of(std::max(v1, v2))), static_cast<double>(layer.HOEHE - 1));
+    first = static_cast<std::int64_t>(top);
+    last = top <= bottom ? static_cast<std::int64_t>(bottom) : first - 1;
+  }
+
+  // Fills the pixels of row y whose centres lie in the interval.
+  void fill(std::int64_t y, const interval& span, WORD colour) {
+    if (span.empty()) return;
+    const double left = std::max(std::ceil(pixel_of(span.lo)), 0.0);
+    const double right =
+        std::min(std::floor(pixel_of(span.hi)), static_cast<double>(layer.BREITE - 1));
+    if (left > right) return;
+    const auto l = static_cast<std::int64_t>(left), r = static_cast<std::int64_t>(right);
+    std::fill_n(layer.DATA + y * layer.BREITE + l, r - l + 1, colour);
+    mark(y, l, r);
+  }
+
+  // The tiles of the record last marked: the rows of a shape in one band of tiles mostly fall
+  // on the tiles of the row before (a ring's two sides: the two entries).
+  struct tiles {
+    std::int64_t band = -1, left = 0, right = -1;
+  };
+  tiles marked[2];
+  int next_mark = 0;
+
+  void mark(std::int64_t y, std::int64_t l, std::int64_t r) {
+    const tiles t{y / detail::layer_tile_height, l / detail::layer_tile_width,
+                  r / detail::layer_tile_width};
+    for (const tiles& m : marked)
+      if (m.band == t.band && m.left <= t.left && t.right <= m.right) return;
+    detail::mark_layer_box(
+        layer, t.left * detail::layer_tile_width, t.band * detail::layer_tile_height,
+        (t.right + 1) * detail::layer_tile_width - 1, (t.band + 1) * detail::layer_tile_height - 1);
+    marked[next_mark] = t;
+    next_mark = 1 - next_mark;
+  }
+
+  void disc(double cx, double cy, double r, WORD colour) {
+    if (!finite({cx, cy, r})) return;
+    std::int64_t first = 0, last = -1;
+    rows(cy - r, cy + r, first, last);
+    for (std::int64_t y = first; y <= last; ++y) fill(y, disc_row(cx, cy, r, row_v(y)), colour);
+  }
+
+  // A stroke of half width h from (x1, y1) to (x2, y2); round: with round caps, otherwise the
+  // whole line through the two points.
+  void stroke(double x1, double y1, double x2, double y2, double h, bool round, WORD colour) {
+    if (!finite({x1, y1, x2, y2})) return;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double length = std::hypot(dx, dy);
+    if (!(length > 0)) {
+      if (round) disc(x1, y1, h, colour);
+      return;
+    }
+    const double nx = -dy / length, ny = dx / length, tx = dx / length, ty = dy / length;
+    std::int64_t first = 0, last = -1;
+    if (round)
+      rows(std::min(y1, y2) - h, std::max(y1, y2) + h, first, last);
+    else
+      rows(-everywhere, everywhere, first, last);
+    if (!round && nx != 0) {
+      // a whole line: on every row the same width about a centre moving by a fixed step
+      const double half = std::fabs(h / nx), slope = -ny / nx;
+      for (std::int64_t y = first; y <= last; ++y) {
+        const double centre = x1 + slope * (row_v(y) - y1);
+        fill(y, {centre - half, centre + half}, colour);
+      }
+      return;
+    }
+    for (std::int64_t y = first; y <= last; ++y) {
+      const double v = row_v(y);
+      interval span = between(nx, ny * (v - y1), x1, -h, h);
+      if (round) {
+        span.cut(between(tx, ty * (v - y1), x1, 0, length));
+        // a capsule is convex: its row is one interval, the band's and the caps' together
+        for (const interval& cap : {disc_row(x1, y1, h, v), disc_row(x2, y2, h, v)}) {
+          if (cap.empty()) continue;
+          span.lo = std::min(span.lo, cap.lo);
+          span.hi = std::max(span.hi, cap.hi);
+        }
+      }
+      fill(y, span, colour);
+    }
+  }
+
+  void ring(double cx, double cy, double middle, double half, WORD colour) {
+    if (!finite({cx, cy, middle})) return;
+    const double outer = middle + half, inner = middle - half;
+    std::int64_t first = 0, last = -1;
+    rows(cy - outer, cy + outer, first, last);
+    for (std::int64_t y = first; y <= last; ++y) {
+      const double v = row_v(y);
+      const interval out = disc_row(cx, cy, outer, v);
+      const interval in = inner > 0 ? disc_row(cx, cy, inner, v) : interval{};
+      if (in.empty()) {
+        fill(y, out, colour);
+        continue;
+      }
+      fill(y, {out.lo, in.lo}, colour);
+      fill(y, {in.hi, out.hi}, colour);
+    }
+  }
+
+  void point(BYTE i, bool is_shadow) {
+    const auto& p = PONT[i];
+    const double d = is_shadow ? shadow_offset : 0;
+    disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
+  }
+
+  void segment(BYTE i, bool is_shadow) {
+    const auto& s = SZAKASZ[i];
+    const double d = is_shadow ? shadow_offset : 0;
+    stroke(s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, stroke_width(s.VASTAGSAG) / 2, true,
+           is_shadow ? shadow : orla::PACK(s.R, s.G, s.B));
+  }
+
+  void line(BYTE i, bool is_shadow) {
+    const auto& e = EGYENES[i];
+    const double d = is_shadow ? shadow_offset : 0;
+    // a point of the line and its direction, from the better conditioned of its two forms
+    double px, py, dx, dy;
+    if (e.YXFORMA && (!e.XYFORMA || std::fabs(e.M) <= 1)) {
+      px = 0, py = e.C, dx = 1, dy = e.M;
+    } else if (e.XYFORMA) {
+      px = e.C2, py = 0, dx = e.M2, dy = 1;
+    } else {
+      return;
+    }
+    stroke(px + d, py + d, px + d + dx, py + d + dy, stroke_width(e.VASTAGSAG) / 2, false,
+           is_shadow ? shadow : orla::PACK(e.R, e.G, e.B));
+  }
+
+  void circle(BYTE i, bool is_shadow) {
+    const auto& k = KOR[i];
+    const double d = is_shadow ? shadow_offset : 0;
+    // the rings R, R+1, R-1, R+2 ... : an even count lies half a pixel further out
+    const LONGINT width = std::max<LONGINT>(k.VASTAGSAG, 1);
+    const double middle = k.SUGAR + (width % 2 == 0 ? 0.5 : 0.0);
+    ring(k.X + d, k.Y + d, middle, width / 2.0, is_shadow ? shadow : orla::PACK(k.R, k.G, k.B));
+  }
+
+  void parabola(BYTE i, bool is_shadow) {
+    const auto& q = PARABOLA[i];
+    const double d = is_shadow ? shadow_offset : 0;
+    if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
+    // the arc the program samples, t from -N to its last sample, drawn as a polyline fine
+    // enough that it leaves the curve by less than a quarter of a screen pixel
+    const double n = 6 * std::nearbyint(std::fabs(q.P)) + 50;
+    const double step = std::nearbyint(std::fabs(q.P) / 20) + 1;
+    const double t0 = -n, t1 = -n + std::floor(2 * n / step) * step;
+    const double half = q.P / 2, twice = 2 * q.P;
+    const double cs = std::cos(q.SZOG), sn = std::sin(q.SZOG);
+    const double h = stroke_width(q.VASTAGSAG) / 2;
+    const WORD colour = is_shadow ? shadow : orla::PACK(q.R, q.G, q.B);
+    // a chord of length c on a curve of curvature k leaves it by about k c^2 / 8; the curvature
+    // is at most 1 / |P|
+    const double chord = std::sqrt(8 * 0.25 / scale * std::fabs(q.P));
+    const double pieces = std::clamp(std::ceil((t1 - t0) / std::max(chord, 0.5)), 1.0, 20000.0);
+    double px = 0, py = 0;
+    for (int k = 0; k <= static_cast<int>(pieces); ++k) {
+      const double t = t0 + (t1 - t0) * k / pieces;
+      const double v = t * t / twice - half;
+      const double x = q.FX + d + t * cs - v * sn, y = q.FY + d + t * sn + v * cs;
+      if (k > 0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
+                    std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
+        stroke(px, py, x, y, h, true, colour);
+      px = x, py = y;
+    }
+  }
+};
+
+}  // namespace
+
+void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
+  scaled_painter painter{layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), {}, 0};
+  walk_figure([&painter](const figure_element& e) {
+    switch (e.kind) {
+      case element_kind::point:
+        painter.point(e.index, e.shadow);
+        break;
+      case element_kind::segment:
+        painter.segment(e.index, e.shadow);
+        break;
+      case element_kind::line:
+        painter.line(e.index, e.shadow);
+        break;
+      case element_kind::circle:
+        painter.circle(e.index, e.shadow);
+        break;
+      case element_kind::parabola:
+        painter.parabola(e.index, e.shadow);
+        break;
+    }
+  });
+}
+
+}  // namespace vexel
