@@ -370,6 +370,30 @@ struct figure_element {
 // the frame's drawing order: the shadows of parabolas, circles, lines, segments and points (60
 // down to 1), then the elements in the same order.
 void walk_figure(const std::function<void(const figure_element&)>& paint);
+// The walk handing each element to the painter's member of its kind (point, segment, line,
+// circle, parabola; each taking the index and whether it is the shadow).
+template <class Painter>
+void paint_figure(Painter& painter) {
+  walk_figure([&painter](const figure_element& e) {
+    switch (e.kind) {
+      case element_kind::point:
+        painter.point(e.index, e.shadow);
+        break;
+      case element_kind::segment:
+        painter.segment(e.index, e.shadow);
+        break;
+      case element_kind::line:
+        painter.line(e.index, e.shadow);
+        break;
+      case element_kind::circle:
+        painter.circle(e.index, e.shadow);
+        break;
+      case element_kind::parabola:
+        painter.parabola(e.index, e.shadow);
+        break;
+    }
+  });
+}
 
 // The figure as an SVG 1.1 drawing of the figure area (800 x 458), from the records' REAL values,
 // over a background of the given colour ("#rrggbb"; none when empty).

@@ -243,25 +243,7 @@ struct scaled_painter {
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
   scaled_painter painter{layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), {}, 0};
-  walk_figure([&painter](const figure_element& e) {
-    switch (e.kind) {
-      case element_kind::point:
-        painter.point(e.index, e.shadow);
-        break;
-      case element_kind::segment:
-        painter.segment(e.index, e.shadow);
-        break;
-      case element_kind::line:
-        painter.line(e.index, e.shadow);
-        break;
-      case element_kind::circle:
-        painter.circle(e.index, e.shadow);
-        break;
-      case element_kind::parabola:
-        painter.parabola(e.index, e.shadow);
-        break;
-    }
-  });
+  paint_figure(painter);
 }
 
 }  // namespace vexel

@@ -178,25 +178,7 @@ std::string detail::figure_svg(const std::string& title, const std::string& desc
     out += "<rect x=\"0\" y=\"0\" width=\"800\" height=\"" + std::to_string(scene_rows) +
            "\" fill=\"" + background + "\"/>\n";
   out += "<g transform=\"translate(0.5 0.5)\">\n";
-  walk_figure([&painter](const figure_element& e) {
-    switch (e.kind) {
-      case element_kind::point:
-        painter.point(e.index, e.shadow);
-        break;
-      case element_kind::segment:
-        painter.segment(e.index, e.shadow);
-        break;
-      case element_kind::line:
-        painter.line(e.index, e.shadow);
-        break;
-      case element_kind::circle:
-        painter.circle(e.index, e.shadow);
-        break;
-      case element_kind::parabola:
-        painter.parabola(e.index, e.shadow);
-        break;
-    }
-  });
+  paint_figure(painter);
   out += "</g>\n</svg>\n";
   return out;
 }
