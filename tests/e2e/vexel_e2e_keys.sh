@@ -10,37 +10,9 @@ set -euo pipefail
 vexel=$1
 check=$2
 
-if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
-  if ! command -v xvfb-run >/dev/null; then
-    echo "xvfb-run is not installed: end-to-end test skipped"
-    exit 77
-  fi
-  for tool in xdotool import; do
-    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
-  done
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
-    "$0" "$@"
-fi
-
-work=$(mktemp -d)
-folder=$work/run
-program_pid=
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-    sleep 1
-    kill -9 "$program_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- program errors" >&2
-  cat "$work/err" >&2 || true
-  exit 1
-}
+# shellcheck source=e2e_session.sh
+. "$(dirname "$0")/e2e_session.sh"
+on_screen 800x600 xdotool import -- "$@"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
