@@ -42,8 +42,12 @@ const browser = await launch();
 
 // A page whose errors, console errors and failed requests are all recorded as failures.
 async function openPage(name, { route, options = {} } = {}) {
+  // a route sees no request that the service worker answers, and the worker can take the page
+  // over while it loads (it claims its clients): a page with a route gets no worker
   const context = await browser.newContext({ viewport: { width: 1000, height: 700 },
-                                             hasTouch: true, ...options });
+                                             hasTouch: true,
+                                             ...(route ? { serviceWorkers: 'block' } : {}),
+                                             ...options });
   const page = await context.newPage();
   page.on('pageerror', (e) => fail(`${name}: page error: ${e.message}`));
   page.on('console', (m) => {
