@@ -61,8 +61,11 @@ void backend_present_close();
 // the backend cannot tell or shows it no larger).
 void backend_present_shown_size(int& width, int& height);
 // Shows a frame drawn at that size (rows top to bottom, stride width x 2 bytes) where the
-// frames are shown; the next backend_present shows a frame of the opened size again.
-void backend_present_large(const void* pixels, int width, int height);
+// frames are shown; the next backend_present shows a frame of the opened size again. `changed`:
+// the `count` rectangles (right and bottom excluded) outside which this frame equals the large
+// frame presented before it; nullptr when that is not known (a first frame, say).
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count);
 
 // ---- offered by the Win32 subset (win32_messages.cpp, win32_windows.cpp, win32_system.cpp) -----
 

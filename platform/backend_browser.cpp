@@ -325,7 +325,7 @@ void backend_present_shown_size(int& width, int& height) {
   height = state().frame_height;
 }
 
-void backend_present_large(const void*, int, int) {}
+void backend_present_large(const void*, int, int, const win32::RECT*, int) {}
 
 void backend_present_close() {
   browser_state& s = state();

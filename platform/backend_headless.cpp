@@ -145,7 +145,7 @@ void backend_present_shown_size(int& width, int& height) {
   height = s.shown_height > 0 ? s.shown_height : s.height;
 }
 
-void backend_present_large(const void* pixels, int width, int height) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT*, int) {
   auto& s = state();
   if (!s.open) return;
   s.large_width = width;

@@ -23,9 +23,11 @@ void detail::shown_size(int& width, int& height) {
   platform::detail::backend_present_shown_size(width, height);
 }
 
-void detail::blit_large(const void* pixels, int width, int height) {
+void detail::blit_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                        int count) {
   if (pixels != nullptr && width > 0 && height > 0)
-    platform::detail::backend_present_large(pixels, width, height);
+    platform::detail::backend_present_large(pixels, width, height, changed,
+                                            changed != nullptr ? count : 0);
 }
 
 }  // namespace dravo

@@ -18,8 +18,11 @@ void CloseDirectDraw();
 namespace detail {
 // The size in screen pixels at which the frames are shown (0 x 0 when nothing is open).
 void shown_size(int& width, int& height);
-// Shows a frame drawn at the shown size in place of the frame of the opened size.
-void blit_large(const void* pixels, int width, int height);
+// Shows a frame drawn at the shown size in place of the frame of the opened size; `changed`: the
+// `count` rectangles (right and bottom excluded) outside which it equals the large frame shown
+// before it, nullptr when not known.
+void blit_large(const void* pixels, int width, int height, const win32::RECT* changed = nullptr,
+                int count = 0);
 }  // namespace detail
 
 }  // namespace dravo

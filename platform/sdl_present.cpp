@@ -142,7 +142,7 @@ void backend_present_shown_size(int& width, int& height) {
     height = static_cast<int>(static_cast<long>(w) * s.frame_height / s.frame_width);
 }
 
-void backend_present_large(const void* pixels, int width, int height) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT*, int) {
   sdl_state& s = state();
   if (s.surface.is_open()) {
     if (!s.large_surface.is_open() || s.large_width != width || s.large_height != height) {

@@ -9,6 +9,6 @@ void shown_size(int& width, int& height) {
   width = height = 0;
 }
 
-void blit_large(const void*, int, int) {}
+void blit_large(const void*, int, int, const win32::RECT*, int) {}
 
 }  // namespace dravo::detail
