@@ -45,8 +45,11 @@ cleanup() {
     sleep 1
     kill -9 "$program_pid" 2>/dev/null || true
   fi
+  # what else a script's session started (its definition replaces this one)
+  session_ends
   rm -rf "$work"
 }
+session_ends() { :; }
 
 fail() {
   echo "FAIL: $*" >&2

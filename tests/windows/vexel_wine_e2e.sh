@@ -17,41 +17,10 @@ prefix=$2
 vexel=$3
 check=$4
 
-if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool import convert wine; do
-    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
-  done
-  [ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
-  # -br: a black root window, so what is left after the program is black
-  for screen in 800x600 1920x1080; do
-    env VEXEL_E2E_INSIDE_XVFB=$screen xvfb-run -a -s "-screen 0 ${screen}x24 -br -noreset -nolisten tcp" \
-      "$0" "$@" || exit 1
-  done
-  exit 0
-fi
-
-work=$(mktemp -d)
-program_pid=
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-    sleep 1
-    kill -9 "$program_pid" 2>/dev/null || true
-  fi
-  # this display's Wine processes end with the test (the prefix's server stays for the next)
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- program errors" >&2
-  cat "$work/err" >&2 || true
-  exit 1
-}
-
-. "$(dirname "$0")/../e2e/e2e_wait.sh"
+[ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
+# shellcheck source=wine_session.sh
+. "$(dirname "$0")/wine_session.sh"
+on_wine_screens "800x600 1920x1080" xdotool import convert -- "$@"
 
 shot_at=0
 screen_shows() {
@@ -81,14 +50,10 @@ window_named() {
 }
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 # Starts vexel.exe in folder $1 with the arguments after it; standard error goes to $work/err.
-# Wine reads Unix file names in the locale's character set, and shows its own texts in the
-# locale's language: C.UTF-8 (every Debian has it) gives UTF-8 names and an English Windows.
 start() {
   local folder=$1
   shift
-  (cd "$folder" && exec env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 \
-    "$wine_run" "$prefix" ./vexel.exe "$@") \
-    >"$work/out" 2>"$work/err" &
+  (cd "$folder" && wine_do ./vexel.exe "$@") >"$work/out" 2>"$work/err" &
   program_pid=$!
 }
 # Waits for the program's end and checks its exit code.
