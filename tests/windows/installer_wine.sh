@@ -13,7 +13,7 @@ setup=$3
 [ -f "$setup" ] || { echo "error: $setup is missing: run cpack in the build folder" >&2; exit 1; }
 # shellcheck source=wine_session.sh
 . "$(dirname "$0")/wine_session.sh"
-on_wine_screens "800x600" xdotool -- "$@"
+on_screen 800x600 wine xdotool -- "$@"
 
 # A folder of the Windows environment as a Unix path.
 unix_folder() {

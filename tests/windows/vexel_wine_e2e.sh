@@ -20,7 +20,7 @@ check=$4
 [ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
 # shellcheck source=wine_session.sh
 . "$(dirname "$0")/wine_session.sh"
-on_wine_screens "800x600 1920x1080" xdotool import convert -- "$@"
+on_screen "800x600 1920x1080" wine xdotool import convert -- "$@"
 
 shot_at=0
 screen_shows() {
