@@ -99,9 +99,8 @@ foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
   endforeach()
 
   # the backdrop at twice its size, for screens that show the frame larger than 800 x 600 (the
-  # program reduces it with filtering to the size shown); not for Windows, whose presenter shows
-  # the 800 x 600 frame enlarged
-  if(TARGET orla_imgconv AND NOT WIN32)
+  # program reduces it with filtering to the size shown)
+  if(TARGET orla_imgconv)
     set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}menu@2.png)
     set(vex ${VEXEL_RUN_DIR}/${folder}menu@2.vex)
     add_custom_command(

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# The Windows program under Wine beside the SDL build, on one 1024 x 768 Xvfb screen in one run:
-# each started as a user does, the travelling point set going in the pedal-line chapter, then the
+# The Windows program under Wine beside the SDL build, on one Xvfb screen in one run: each
+# started as a user does, the travelling point set going in the pedal-line chapter, then the
 # share of one core taken by the program, the X server and (under Wine) the wineserver (and, apart,
 # Wine's other processes of the prefix: services, explorer, winedevice), with the
-# revolution period and the frames presented per second (bench/pacing_probe). Reports figures;
-# no bars.
-# Usage: bench/wine_pacing.sh [seconds to watch (default 12)]
+# revolution period and the frames presented per second (bench/pacing_probe). Where the screen
+# shows the picture larger than 800 x 600, the Windows program runs twice: the frame drawn at the
+# size shown, and the original one enlarged (--pixels). Reports figures; no bars.
+# Usage: bench/wine_pacing.sh [seconds to watch (default 12)] [screen, WIDTHxHEIGHT (default
+#        1024x768)]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 watch=${1:-12}
+screen=${2:-1024x768}
+screen_w=${screen%x*} screen_h=${screen#*x}
 sdl=$here/build/release/run/vexel
 probe=$here/build/release/bench/pacing_probe
 exe=$here/build/windows/run/vexel.exe
@@ -32,7 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir "$work/run"
-for file in menu.vex sugo.vex vex.vex Fonts.fnt; do cp "$here/build/release/run/$file" "$work/run/"; done
+for file in menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt; do cp "$here/build/release/run/$file" "$work/run/"; done
 cp "$exe" "$work/run/"
 
 ticks_per_s=$(getconf CLK_TCK)
@@ -68,8 +72,13 @@ ticks_of() {
   echo "$sum"
 }
 
-# 1024 x 768 holds the 800 x 600 frame at 1.28 times, without bars
-at() { echo $(((2 * $1 + 1) * 1024 / 1600)) $(((2 * $2 + 1) * 768 / 1200)); }
+# Screen position of frame pixel ($1, $2) in the fullscreen, letterboxed picture.
+at() {
+  local vw=$screen_w vh=$screen_h
+  if [ $((screen_w * 600)) -gt $((screen_h * 800)) ]; then vw=$((screen_h * 800 / 600)); else
+    vh=$((screen_w * 600 / 800)); fi
+  echo $(((screen_w - vw) / 2 + (2 * $1 + 1) * vw / 1600)) $(((screen_h - vh) / 2 + (2 * $2 + 1) * vh / 1200))
+}
 click() {
   # shellcheck disable=SC2046
   xdotool mousemove $(at "$1" "$2")
@@ -81,7 +90,7 @@ click() {
 }
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -br -noreset -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -br -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
@@ -142,6 +151,12 @@ run() {
   sleep 1
 }
 
-echo "screen 1024 x 768, $watch s watched each"
+echo "screen $screen_w x $screen_h, $watch s watched each"
 run "SDL build (Linux)" "$sdl"
-run "Windows build under Wine" wine ./vexel.exe
+if [ $((screen_w * 600)) -gt $((screen_h * 800)) ]; then shown_h=$screen_h; else shown_h=$((screen_w * 600 / 800)); fi
+if [ "$shown_h" -gt 600 ]; then
+  run "Windows build under Wine, drawn at the size shown" wine ./vexel.exe
+  run "Windows build under Wine, the original enlarged" wine ./vexel.exe --pixels
+else
+  run "Windows build under Wine" wine ./vexel.exe
+fi

@@ -13,7 +13,8 @@ endfunction()
 # The Windows build takes the four files and en/ from a native build (the converters run on the
 # build machine), copied into its run folder.
 if(WIN32)
-  set(VEXEL_ASSET_FILES menu.vex sugo.vex vex.vex Fonts.fnt en/menu.vex en/sugo.vex en/vex.vex)
+  set(VEXEL_ASSET_FILES menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt en/menu.vex en/menu@2.vex
+                        en/sugo.vex en/vex.vex)
   set(copied)
   foreach(file ${VEXEL_ASSET_FILES})
     if(NOT EXISTS ${VEXEL_NATIVE_ASSETS}/${file})

@@ -1,8 +1,10 @@
 // platform (Windows): the presenter over GDI. The 800 x 600 RGB565 frame goes to the window with
-// StretchDIBits (BI_BITFIELDS F800/07E0/001F), nearest neighbour, letterboxed on black. The
-// window fills the monitor it is on, without borders; F11 and Alt+Enter switch to a normal,
-// resizable window and back. Frames are paced to the display: DwmFlush where the desktop
-// composes, else (or when it does not wait) a high-resolution waitable timer at the refresh rate.
+// StretchDIBits (BI_BITFIELDS F800/07E0/001F), nearest neighbour, letterboxed on black. A frame
+// drawn at the size it is shown (windows_presenter_large.cpp) goes there 1:1, only the parts that
+// changed since the one before it. The window fills the monitor it is on, without borders; F11
+// and Alt+Enter switch to a normal, resizable window and back. Frames are paced to the display:
+// DwmFlush where the desktop composes, else (or when it does not wait) a high-resolution waitable
+// timer at the refresh rate.
 //
 // What it cannot do: show the frame in a true 16-bit display mode (GDI converts to the desktop's
 // depth); pace to the display's own vertical blank without a compositor.
@@ -37,6 +39,10 @@ struct presenter {
   int width = 0, height = 0;
   std::vector<std::uint16_t> frame;  // the last frame, for repainting
   frame_info info{};
+  // the last frame drawn at the size it is shown, while the window shows it
+  bool large_shown = false;
+  int large_width = 0, large_height = 0;
+  std::vector<std::uint16_t> large;
   bool windowed = false;   // a normal window instead of the whole monitor
   bool minimised = false;  // as last told to the units
   platform::detail::frame_pacer pacer{platform::detail::frame_pacer::clock::now, sleep_until};
@@ -62,6 +68,40 @@ RECT frame_rect(int cw, int ch) {
   return {x, y, x + w, y + h};
 }
 
+frame_info bitfields(int width, int height) {
+  frame_info info{};
+  info.header.biSize = sizeof info.header;
+  info.header.biWidth = width;
+  info.header.biHeight = -height;  // rows top to bottom
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 16;
+  info.header.biCompression = BI_BITFIELDS;
+  info.masks[0] = 0xF800;
+  info.masks[1] = 0x07E0;
+  info.masks[2] = 0x001F;
+  return info;
+}
+
+RECT shown_rect() {
+  RECT client{};
+  GetClientRect(state().window, &client);
+  return frame_rect(client.right, client.bottom);
+}
+
+// Rows top..bottom-1, columns left..right-1 of the large frame, 1:1 at the picture's corner `f`.
+// The rows are handed over as a DIB of their own: a top-down DIB's source row is then 0 however
+// GDI counts it.
+void draw_large_part(::HDC dc, const RECT& f, const RECT& part) {
+  const presenter& p = state();
+  const frame_info info = bitfields(p.large_width, part.bottom - part.top);
+  SetDIBitsToDevice(dc, f.left + part.left, f.top + part.top,
+                    static_cast<DWORD>(part.right - part.left),
+                    static_cast<DWORD>(part.bottom - part.top), part.left, 0, 0,
+                    static_cast<UINT>(part.bottom - part.top),
+                    p.large.data() + static_cast<std::size_t>(part.top) * p.large_width,
+                    reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
+}
+
 void draw(::HDC dc) {
   presenter& p = state();
   if (p.frame.empty()) return;
@@ -77,9 +117,19 @@ void draw(::HDC dc) {
   for (const RECT& bar : bars)
     if (bar.right > bar.left && bar.bottom > bar.top) FillRect(dc, &bar, black);
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, f.left, f.top, f.right - f.left, f.bottom - f.top, 0, 0, p.width, p.height,
-                p.frame.data(), reinterpret_cast<const BITMAPINFO*>(&p.info), DIB_RGB_COLORS,
-                SRCCOPY);
+  if (!p.large_shown) {
+    StretchDIBits(dc, f.left, f.top, f.right - f.left, f.bottom - f.top, 0, 0, p.width, p.height,
+                  p.frame.data(), reinterpret_cast<const BITMAPINFO*>(&p.info), DIB_RGB_COLORS,
+                  SRCCOPY);
+  } else if (f.right - f.left == p.large_width && f.bottom - f.top == p.large_height) {
+    draw_large_part(dc, f, {0, 0, p.large_width, p.large_height});
+  } else {
+    // the window changed size since: the large frame fitted until the next one comes
+    const frame_info info = bitfields(p.large_width, p.large_height);
+    StretchDIBits(dc, f.left, f.top, f.right - f.left, f.bottom - f.top, 0, 0, p.large_width,
+                  p.large_height, p.large.data(), reinterpret_cast<const BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS, SRCCOPY);
+  }
 }
 
 // The monitor the window is on, whole.
@@ -255,16 +305,8 @@ win32::BOOL GetDefaultDirectDraw(win32::HWND handle, std::int32_t width, std::in
   p.width = width;
   p.height = height;
   p.frame.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-  p.info = {};
-  p.info.header.biSize = sizeof p.info.header;
-  p.info.header.biWidth = width;
-  p.info.header.biHeight = -height;  // rows top to bottom
-  p.info.header.biPlanes = 1;
-  p.info.header.biBitCount = 16;
-  p.info.header.biCompression = BI_BITFIELDS;
-  p.info.masks[0] = 0xF800;
-  p.info.masks[1] = 0x07E0;
-  p.info.masks[2] = 0x001F;
+  p.info = bitfields(width, height);
+  p.large_shown = false;
   if (!p.windowed) fill_monitor(window);
   BOOL composed = FALSE;
   p.compositor = SUCCEEDED(DwmIsCompositionEnabled(&composed)) && composed;
@@ -276,6 +318,7 @@ void DirectDrawBlit(const void* pixels) {
   presenter& p = state();
   if (pixels == nullptr || p.window == nullptr) return;
   std::memcpy(p.frame.data(), pixels, p.frame.size() * sizeof(std::uint16_t));
+  p.large_shown = false;
   p.pacer.wait();
   if (p.compositor) DwmFlush();
   if (const ::HDC dc = GetDC(p.window)) {
@@ -289,6 +332,9 @@ void CloseDirectDraw() {
   presenter& p = state();
   p.window = nullptr;
   p.frame.clear();
+  p.large.clear();
+  p.large_shown = false;
+  p.large_width = p.large_height = 0;
   if (p.timer != nullptr) {
     CloseHandle(p.timer);
     p.timer = nullptr;
@@ -296,3 +342,42 @@ void CloseDirectDraw() {
 }
 
 }  // namespace dravo
+
+namespace dravo::detail {
+
+void shown_size(int& width, int& height) {
+  width = height = 0;
+  const presenter& p = state();
+  if (p.window == nullptr || p.frame.empty() || p.minimised) return;
+  const RECT f = shown_rect();
+  width = f.right - f.left;
+  height = f.bottom - f.top;
+}
+
+void blit_large(const void* pixels, int width, int height, const win32::RECT* changed, int count) {
+  presenter& p = state();
+  if (pixels == nullptr || p.window == nullptr || width <= 0 || height <= 0) return;
+  // whole after the ordinary frame, or a frame of another size
+  const bool whole = !p.large_shown || width != p.large_width || height != p.large_height;
+  p.large_width = width;
+  p.large_height = height;
+  const auto parts =
+      platform::windows::take_large_frame(p.large, pixels, width, height, changed, count, whole);
+  p.large_shown = true;
+  p.pacer.wait();
+  if (p.compositor) DwmFlush();
+  if (const ::HDC dc = GetDC(p.window)) {
+    const RECT f = shown_rect();
+    // the window shows the last large frame where it is (WM_PAINT redraws it whole after a
+    // resize): only the changed parts go to it
+    if (whole || f.right - f.left != width || f.bottom - f.top != height)
+      draw(dc);
+    else
+      for (const auto& part : parts)
+        draw_large_part(dc, f, {part.left, part.top, part.right, part.bottom});
+    ReleaseDC(p.window, dc);
+  }
+  p.pacer.presented();
+}
+
+}  // namespace dravo::detail

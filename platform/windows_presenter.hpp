@@ -4,8 +4,23 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "win32.hpp"
 
 namespace platform::windows {
+
+// A rectangle of a frame: columns left..right-1, rows top..bottom-1.
+struct frame_part {
+  int left, top, right, bottom;
+};
+
+// Brings `kept` up to the width x height frame `pixels` and returns the parts where they
+// differed: the whole frame when `whole` (or `kept` is of another size), else the `count`
+// rectangles `changed` (clamped to the frame) where given, else the parts found by comparing.
+std::vector<frame_part> take_large_frame(std::vector<std::uint16_t>& kept, const void* pixels,
+                                         int width, int height, const win32::RECT* changed,
+                                         int count, bool whole);
 
 // Sees a message before the units' window procedure. True when the presenter answered it
 // itself (result in `result`); otherwise the message goes on, with the mouse position in lParam

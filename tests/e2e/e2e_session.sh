@@ -2,12 +2,13 @@
 # script runs again inside a screen of its own, with a scratch folder that is removed (and the
 # program ended) at exit, and fail (report with the program's errors and exit 1).
 
-# Runs the script again under xvfb-run on a screen of $1 (WxH), once the tools named before "--"
-# are found; inside that screen it makes the scratch folder and returns. Exit 77 (skipped) only
-# when xvfb-run is missing.
+# Runs the script again under xvfb-run on a screen of $1 (WxH; several, "800x600 1920x1080": on
+# each in turn, $VEXEL_E2E_INSIDE_XVFB naming it inside), once the tools named before "--" are
+# found; inside a screen it makes the scratch folder and returns. Exit 77 (skipped) only when
+# xvfb-run is missing.
 # Usage: on_screen 800x600 xdotool import -- "$@"
 on_screen() {
-  local size=$1 tool
+  local sizes=$1 size tool
   shift
   local tools=()
   while [ "$1" != -- ]; do
@@ -27,8 +28,11 @@ on_screen() {
     command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
   done
   # -br: a black root window, so what is left after the program is black
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 ${size}x24 -br -noreset -nolisten tcp" \
-    "$0" "$@"
+  for size in $sizes; do
+    env VEXEL_E2E_INSIDE_XVFB="$size" xvfb-run -a -s "-screen 0 ${size}x24 -br -noreset -nolisten tcp" \
+      "$0" "$@" || exit
+  done
+  exit 0
 }
 
 # The scratch folder $work (the program's folder $folder inside it); the program whose pid is in
@@ -45,8 +49,11 @@ cleanup() {
     sleep 1
     kill -9 "$program_pid" 2>/dev/null || true
   fi
+  # what else a script's session started (its definition replaces this one)
+  session_ends
   rm -rf "$work"
 }
+session_ends() { :; }
 
 fail() {
   echo "FAIL: $*" >&2

@@ -23,6 +23,7 @@
 #include "frame_pacer.hpp"
 #include "headless.hpp"
 #include "win32.hpp"
+#include "windows_presenter.hpp"
 
 using namespace win32;
 
@@ -282,6 +283,45 @@ TEST(Presenter, CopiesEachFrameCompletely) {
   dravo::DirectDrawBlit(frame.data());
   EXPECT_EQ(headless::frames_presented(), before + 1) << "nothing after closing";
   EXPECT_FALSE(headless::presenter_open());
+}
+
+// The GDI presenter's copy of the large frame: after each frame it equals the frame, and every
+// pixel that differed lies in a part it returns (else the window keeps a stale pixel).
+TEST(Presenter, LargeFrameCopyReturnsEveryChangedPixel) {
+  constexpr int w = 37, h = 21;
+  std::vector<std::uint16_t> kept, frame(w * h, 7);
+  auto covered = [&](const std::vector<platform::windows::frame_part>& parts, int x, int y) {
+    for (const auto& p : parts)
+      if (x >= p.left && x < p.right && y >= p.top && y < p.bottom) return true;
+    return false;
+  };
+  auto parts = platform::windows::take_large_frame(kept, frame.data(), w, h, nullptr, 0, false);
+  ASSERT_EQ(parts.size(), 1u) << "a first frame is whole";
+  EXPECT_EQ(kept, frame);
+  std::srand(5);
+  for (int round = 0; round < 50; ++round) {
+    const std::vector<std::uint16_t> before = frame;
+    for (int n = std::rand() % 6; n > 0; --n)
+      frame[static_cast<std::size_t>(std::rand() % (w * h))] =
+          static_cast<std::uint16_t>(std::rand());
+    parts = platform::windows::take_large_frame(kept, frame.data(), w, h, nullptr, 0, false);
+    EXPECT_EQ(kept, frame);
+    for (int i = 0; i < w * h; ++i) {
+      if (frame[i] != before[i]) {
+        EXPECT_TRUE(covered(parts, i % w, i / w)) << round << ": " << i;
+      }
+    }
+  }
+  // rectangles told are taken as they are, clamped to the frame
+  const win32::RECT told[] = {{-5, 19, 3, 40}, {10, 10, 10, 12}};
+  frame[20 * w + 1] = 1;
+  frame[0] = 2;  // outside what is told: not taken
+  parts = platform::windows::take_large_frame(kept, frame.data(), w, h, told, 2, false);
+  ASSERT_EQ(parts.size(), 1u);
+  EXPECT_EQ(parts[0].left, 0);
+  EXPECT_EQ(parts[0].bottom, h);
+  EXPECT_EQ(kept[20 * w + 1], 1);
+  EXPECT_EQ(kept[0], 7);
 }
 
 #ifndef _WIN32

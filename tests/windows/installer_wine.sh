@@ -10,33 +10,11 @@ wine_run=$1
 prefix=$2
 setup=$3
 
-if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool wine; do
-    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
-  done
-  [ -f "$setup" ] || { echo "error: $setup is missing: run cpack in the build folder" >&2; exit 1; }
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
-    "$0" "$@"
-fi
+[ -f "$setup" ] || { echo "error: $setup is missing: run cpack in the build folder" >&2; exit 1; }
+# shellcheck source=wine_session.sh
+. "$(dirname "$0")/wine_session.sh"
+on_screen 800x600 wine xdotool -- "$@"
 
-work=$(mktemp -d)
-program_pid=
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-  fi
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  cat "$work/err" >&2 2>/dev/null || true
-  exit 1
-}
-. "$(dirname "$0")/../e2e/e2e_wait.sh"
-
-wine_do() { env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 "$wine_run" "$prefix" "$@"; }
 # A folder of the Windows environment as a Unix path.
 unix_folder() {
   local windows
@@ -53,7 +31,8 @@ echo "silent install for the current user"
 wine_do "$setup" /S >"$work/out" 2>"$work/err" || fail "the installer failed"
 installed_fully() { [ -f "$installed/vexel.exe" ] && [ -f "$installed/Uninstall.exe" ]; }
 poll 60 "the installed program" installed_fully
-for file in vexel.exe menu.vex sugo.vex vex.vex Fonts.fnt README.txt en/menu.vex en/sugo.vex en/vex.vex; do
+for file in vexel.exe menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt README.txt en/menu.vex \
+  en/menu@2.vex en/sugo.vex en/vex.vex; do
   [ -f "$installed/$file" ] || fail "$file is not installed"
 done
 [ -f "$shortcut" ] || fail "no Start-menu entry"
@@ -65,8 +44,7 @@ echo "the installed program, started from another folder, runs 15 s with no box"
 elsewhere=$work/elsewhere
 mkdir "$elsewhere"
 windows_exe=$(WINEPREFIX=$prefix winepath -w "$installed/vexel.exe" 2>/dev/null)
-(cd "$elsewhere" && exec env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 \
-  "$wine_run" "$prefix" "$windows_exe") >"$work/out" 2>"$work/err" &
+(cd "$elsewhere" && wine_do "$windows_exe") >"$work/out" 2>"$work/err" &
 program_pid=$!
 window_shows() { xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; }
 poll 60 "the program's window" window_shows

@@ -6,6 +6,9 @@
 # it, the circumcircle of chapter 2, a dragged vertex, help and back, and the exit button (exit
 # code 0, no box, nothing left on the screen), and + and - on the speed; then a start with a
 # figure line (--figure) whose figure Ctrl+S saves into the Pictures folder as a PNG and an SVG.
+# Then on a screen of 1920 x 1080: the frame drawn at the size it is shown (1440 x 1080), not the
+# 800 x 600 one enlarged; O switches to that one and back; a drag, a chapter button and the
+# slider work in the figure's own coordinates.
 # Usage: vexel_wine_e2e.sh <wine_run.sh> <prefix> <vexel.exe> <vexel_e2e_check>
 set -euo pipefail
 
@@ -14,38 +17,10 @@ prefix=$2
 vexel=$3
 check=$4
 
-if [ -z "${VEXEL_E2E_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool import wine; do
-    command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 1; }
-  done
-  [ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
-  # -br: a black root window, so what is left after the program is black
-  exec env VEXEL_E2E_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 800x600x24 -br -noreset -nolisten tcp" \
-    "$0" "$@"
-fi
-
-work=$(mktemp -d)
-program_pid=
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-    sleep 1
-    kill -9 "$program_pid" 2>/dev/null || true
-  fi
-  # this display's Wine processes end with the test (the prefix's server stays for the next)
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- program errors" >&2
-  cat "$work/err" >&2 || true
-  exit 1
-}
-
-. "$(dirname "$0")/../e2e/e2e_wait.sh"
+[ -x "$check" ] || { echo "error: $check is missing: build the release preset first" >&2; exit 1; }
+# shellcheck source=wine_session.sh
+. "$(dirname "$0")/wine_session.sh"
+on_screen "800x600 1920x1080" wine xdotool import convert -- "$@"
 
 shot_at=0
 screen_shows() {
@@ -75,14 +50,10 @@ window_named() {
 }
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 # Starts vexel.exe in folder $1 with the arguments after it; standard error goes to $work/err.
-# Wine reads Unix file names in the locale's character set, and shows its own texts in the
-# locale's language: C.UTF-8 (every Debian has it) gives UTF-8 names and an English Windows.
 start() {
   local folder=$1
   shift
-  (cd "$folder" && exec env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=C.UTF-8 \
-    "$wine_run" "$prefix" ./vexel.exe "$@") \
-    >"$work/out" 2>"$work/err" &
+  (cd "$folder" && wine_do ./vexel.exe "$@") >"$work/out" 2>"$work/err" &
   program_pid=$!
 }
 # Waits for the program's end and checks its exit code.
@@ -96,6 +67,120 @@ ended_with() {
 }
 
 run_dir=$(dirname "$vexel")
+
+if [ "$VEXEL_E2E_INSIDE_XVFB" = 1920x1080 ]; then
+  echo "a screen of 1920 x 1080: the frame drawn at 1440 x 1080"
+  folder=$work/large
+  mkdir -p "$folder/en"
+  cp "$vexel" "$run_dir/menu.vex" "$run_dir/menu@2.vex" "$run_dir/sugo.vex" "$run_dir/vex.vex" \
+    "$run_dir/Fonts.fnt" "$folder/"
+  cp "$run_dir/en/menu.vex" "$run_dir/en/menu@2.vex" "$run_dir/en/sugo.vex" "$run_dir/en/vex.vex" \
+    "$folder/en/"
+  # Screen position of frame pixel ($1, $2): the picture is 1440 x 1080 at x = 240.
+  at() { echo $((240 + (2 * $1 + 1) * 1440 / 1600)) $(((2 * $2 + 1) * 1080 / 1200)); }
+  shoot() { import -window root "$1"; }
+  same() { cmp -s <(convert "$1" rgb:-) <(convert "$2" rgb:-); }
+  # The colour "r,g,b" of screenshot $1 at frame pixel ($2, $3).
+  colour_at() {
+    local x y
+    read -r x y < <(at "$2" "$3")
+    convert "$1" -format "%[fx:int(255*u.r)],%[fx:int(255*u.g)],%[fx:int(255*u.b)]" \
+      -crop "1x1+$x+$y" info:
+  }
+  # The share of the picture's columns equal to the column left of them: 640 of 1440 (0.44) in
+  # the 800 x 600 frame enlarged, next to none in a frame drawn at 1440 x 1080.
+  repeated_columns() {
+    convert "$1" -crop 1440x1080+240+0 +repage \( +clone -roll +1+0 \) -compose difference \
+      -composite -threshold 0 -scale '1440x1!' -threshold 0 -format "%[fx:1-mean]" info:
+  }
+  below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+  drag() {
+    # shellcheck disable=SC2046
+    xdotool mousemove $(at "$1" "$2")
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.2
+    shift 2
+    local step
+    for step in "$@"; do
+      # shellcheck disable=SC2046
+      xdotool mousemove $(at "${step%,*}" "${step#*,}")
+      sleep 0.15
+    done
+    xdotool mouseup 1
+  }
+  large_click() { drag "$1" "$2"; }
+  rest() {
+    # shellcheck disable=SC2046
+    xdotool mousemove $(at 790 10)
+  }
+  # A screenshot into $1 once two in a row are the same (the frame at rest).
+  at_rest() {
+    shoot "$work/last.png"
+    sleep 0.3
+    shoot "$1"
+    same "$work/last.png" "$1"
+  }
+  settled() { poll 20 "a screen at rest" at_rest "$1"; }
+  # A screenshot into $1 whose colour at frame pixel ($2, $3) is not $4.
+  changed_at() {
+    shoot "$1"
+    poll_seen=$(colour_at "$1" "$2" "$3")
+    [ "$poll_seen" != "$4" ]
+  }
+  dark_at() {
+    shoot "$1"
+    poll_seen=$(colour_at "$1" "$2" "$3")
+    local r g b
+    IFS=, read -r r g b <<<"$poll_seen"
+    [ $((r + g + b)) -lt 150 ]
+  }
+
+  xdotool mousemove 10 10
+  start "$folder"
+  poll 60 "the window" window_named '^VEXEL egyenes$'
+  expect_intro() { shoot "$work/intro.png"; [ "$(colour_at "$work/intro.png" 400 300)" != 0,0,0 ]; }
+  poll 60 "the intro" expect_intro
+  large_click 400 40
+  rest
+  settled "$work/sharp.png"
+  share=$(repeated_columns "$work/sharp.png")
+  echo "  repeated columns: $share"
+  below "$share" 0.2 || fail "the picture is the 800 x 600 frame enlarged ($share of its columns repeated)"
+
+  echo "O: the original picture enlarged, and O again: the sharp one"
+  xdotool key o
+  is_original() { settled "$work/original.png" && ! same "$work/sharp.png" "$work/original.png"; }
+  poll 20 "the original picture" is_original
+  share=$(repeated_columns "$work/original.png")
+  echo "  repeated columns: $share"
+  below 0.35 "$share" || fail "O does not show the 800 x 600 frame enlarged ($share of its columns repeated)"
+  xdotool key o
+  is_sharp_again() { settled "$work/again.png" && same "$work/sharp.png" "$work/again.png"; }
+  poll 20 "the same sharp picture again" is_sharp_again
+
+  echo "a drag: vertex A from (300, 400) to (150, 250), in the figure's coordinates"
+  dark_at "$work/sharp.png" 150 250 && fail "(150, 250) is dark before the drag"
+  drag 300 400 250,350 200,300 150,250
+  rest
+  poll 20 "vertex A at (150, 250)" dark_at "$work/dragged.png" 150 250
+
+  echo "a chapter button: VEXEL egyenes (chapter 9) is tinted"
+  before=$(colour_at "$work/dragged.png" 440 565)
+  large_click 485 570
+  rest
+  poll 20 "the chapter button's tint" changed_at "$work/chapter.png" 440 565 "$before"
+
+  echo "the slider: a press near its bottom lowers the speed bar"
+  before=$(colour_at "$work/chapter.png" 775 565)
+  large_click 775 585
+  rest
+  poll 20 "the slider's bar lower" changed_at "$work/slider.png" 775 565 "$before"
+  xdotool key ctrl+q
+  ended_with 0
+  echo "PASS"
+  exit 0
+fi
 
 echo "\"menu.vex\" missing: the I/O ERROR box, then exit code 1"
 missing=$work/missing
