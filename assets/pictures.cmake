@@ -30,6 +30,11 @@ endif()
 
 # name, width, height
 set(vexel_pictures menu 800 600 sugo 800 600 vex 500 250)
+# The larger renderings of every picture (name@2.vex ...), by how many times its size: a screen
+# showing the frame at up to twice 800 x 600 (1600 x 1200, a page at density 2) reduces @2, up to
+# three times (2.4: 1920 x 1440) @3; larger screens enlarge @3. The program's list
+# (vexel_large_pictures.cpp) names the same; the packaging lists them too.
+set(VEXEL_PICTURE_SCALES 2 3 CACHE INTERNAL "the larger renderings of the pictures")
 # The pictures' texts come from one table per language, texts/<language>.txt (texts.cmake fills
 # them in). Hungarian, the program's own language, keeps its pictures in the run folder itself;
 # every other language has a folder of its own beside them (run/en/), which the program reads
@@ -98,26 +103,38 @@ foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
     endif()
   endforeach()
 
-  # the backdrop at twice its size, for screens that show the frame larger than 800 x 600 (the
-  # program reduces it with filtering to the size shown); not for Windows, whose presenter shows
-  # the 800 x 600 frame enlarged
+  # every picture also at two and three times its size, for screens that show the frame larger
+  # than 800 x 600 (the program reduces the next larger one with filtering to the size shown); not
+  # for Windows, whose presenter shows the 800 x 600 frame enlarged
   if(TARGET orla_imgconv AND NOT WIN32)
-    set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}menu@2.png)
-    set(vex ${VEXEL_RUN_DIR}/${folder}menu@2.vex)
-    add_custom_command(
-      OUTPUT ${png}
-      COMMAND ${VEXEL_RSVG_CONVERT} --width=1600 --height=1200 --format=png --output=${png}
-              ${svg_dir}/menu.svg
-      DEPENDS ${svg_dir}/menu.svg
-      COMMENT "Rendering ${folder}menu.svg at twice its size"
-      VERBATIM)
-    add_custom_command(
-      OUTPUT ${vex}
-      COMMAND orla_imgconv to-sprite ${png} ${vex}
-      DEPENDS ${png} orla_imgconv
-      COMMENT "Converting ${folder}menu@2.png to ${folder}menu@2.vex"
-      VERBATIM)
-    list(APPEND vexel_picture_outputs ${vex})
+    foreach(i RANGE 0 ${last} 3)
+      math(EXPR iw "${i} + 1")
+      math(EXPR ih "${i} + 2")
+      list(GET vexel_pictures ${i} name)
+      list(GET vexel_pictures ${iw} width)
+      list(GET vexel_pictures ${ih} height)
+      foreach(times IN LISTS VEXEL_PICTURE_SCALES)
+        math(EXPR larger_width "${width} * ${times}")
+        math(EXPR larger_height "${height} * ${times}")
+        set(larger ${folder}${name}@${times})
+        set(png ${CMAKE_CURRENT_BINARY_DIR}/${larger}.png)
+        set(vex ${VEXEL_RUN_DIR}/${larger}.vex)
+        add_custom_command(
+          OUTPUT ${png}
+          COMMAND ${VEXEL_RSVG_CONVERT} --width=${larger_width} --height=${larger_height}
+                  --format=png --output=${png} ${svg_dir}/${name}.svg
+          DEPENDS ${svg_dir}/${name}.svg
+          COMMENT "Rendering ${folder}${name}.svg at ${times} times its size"
+          VERBATIM)
+        add_custom_command(
+          OUTPUT ${vex}
+          COMMAND orla_imgconv to-sprite ${png} ${vex}
+          DEPENDS ${png} orla_imgconv
+          COMMENT "Converting ${larger}.png to ${larger}.vex"
+          VERBATIM)
+        list(APPEND vexel_picture_outputs ${vex})
+      endforeach()
+    endforeach()
   endif()
 endforeach()
 
