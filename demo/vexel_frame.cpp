@@ -123,6 +123,9 @@ void FRAME() {
     detail::finish_large_frame(FENYFORRAS);
     detail::draw_figure_message();
     detail::present_frame();
+  } else if (SFIRST) {
+    // the pass that asked for help drew a normal frame: that is shown, the help from the next
+    detail::present_frame();
   } else {
     detail::present_help();
   }
