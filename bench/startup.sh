@@ -6,7 +6,8 @@
 # is drawn at the size shown, from the pictures the build made larger.
 set -euo pipefail
 screen=${VEXEL_STARTUP_SCREEN:-800x600}
-[[ $screen =~ ^([0-9]+)x([0-9]+)$ ]] || { echo "error: VEXEL_STARTUP_SCREEN is WIDTHxHEIGHT" >&2; exit 2; }
+[[ $screen =~ ^([0-9]+)x([0-9]+)$ ]] ||
+  { echo "error: VEXEL_STARTUP_SCREEN is WIDTHxHEIGHT" >&2; exit 2; }
 screen_width=${BASH_REMATCH[1]}
 root=$(cd "$(dirname "$0")/.." && pwd)
 vexel=$(realpath "${1:-$root/build/release/run/vexel}")
