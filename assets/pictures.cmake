@@ -30,6 +30,7 @@ endif()
 
 # name, width, height
 set(vexel_pictures menu 800 600 sugo 800 600 vex 500 250)
+# VEXEL_PICTURE_SCALES (cmake/run_assets.cmake): the larger renderings of every picture.
 # The pictures' texts come from one table per language, texts/<language>.txt (texts.cmake fills
 # them in). Hungarian, the program's own language, keeps its pictures in the run folder itself;
 # every other language has a folder of its own beside them (run/en/), which the program reads
@@ -98,25 +99,37 @@ foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
     endif()
   endforeach()
 
-  # the backdrop at twice its size, for screens that show the frame larger than 800 x 600 (the
-  # program reduces it with filtering to the size shown)
+  # every picture also at two and three times its size, for screens that show the frame larger
+  # than 800 x 600 (the program reduces the next larger one with filtering to the size shown)
   if(TARGET orla_imgconv)
-    set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}menu@2.png)
-    set(vex ${VEXEL_RUN_DIR}/${folder}menu@2.vex)
-    add_custom_command(
-      OUTPUT ${png}
-      COMMAND ${VEXEL_RSVG_CONVERT} --width=1600 --height=1200 --format=png --output=${png}
-              ${svg_dir}/menu.svg
-      DEPENDS ${svg_dir}/menu.svg
-      COMMENT "Rendering ${folder}menu.svg at twice its size"
-      VERBATIM)
-    add_custom_command(
-      OUTPUT ${vex}
-      COMMAND orla_imgconv to-sprite ${png} ${vex}
-      DEPENDS ${png} orla_imgconv
-      COMMENT "Converting ${folder}menu@2.png to ${folder}menu@2.vex"
-      VERBATIM)
-    list(APPEND vexel_picture_outputs ${vex})
+    foreach(i RANGE 0 ${last} 3)
+      math(EXPR iw "${i} + 1")
+      math(EXPR ih "${i} + 2")
+      list(GET vexel_pictures ${i} name)
+      list(GET vexel_pictures ${iw} width)
+      list(GET vexel_pictures ${ih} height)
+      foreach(times IN LISTS VEXEL_PICTURE_SCALES)
+        math(EXPR larger_width "${width} * ${times}")
+        math(EXPR larger_height "${height} * ${times}")
+        set(larger ${folder}${name}@${times})
+        set(png ${CMAKE_CURRENT_BINARY_DIR}/${larger}.png)
+        set(vex ${VEXEL_RUN_DIR}/${larger}.vex)
+        add_custom_command(
+          OUTPUT ${png}
+          COMMAND ${VEXEL_RSVG_CONVERT} --width=${larger_width} --height=${larger_height}
+                  --format=png --output=${png} ${svg_dir}/${name}.svg
+          DEPENDS ${svg_dir}/${name}.svg
+          COMMENT "Rendering ${folder}${name}.svg at ${times} times its size"
+          VERBATIM)
+        add_custom_command(
+          OUTPUT ${vex}
+          COMMAND orla_imgconv to-sprite ${png} ${vex}
+          DEPENDS ${png} orla_imgconv
+          COMMENT "Converting ${larger}.png to ${larger}.vex"
+          VERBATIM)
+        list(APPEND vexel_picture_outputs ${vex})
+      endforeach()
+    endforeach()
   endif()
 endforeach()
 

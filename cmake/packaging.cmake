@@ -6,14 +6,16 @@ if(TARGET vexel)
   install(TARGETS vexel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT vexel)
 endif()
 if(ORLA_BUILD_ASSETS)
-  # the program finds these in ../share/vexel beside its own folder
-  # menu@2.vex: the backdrop for screens that show the frame larger than 800 x 600
+  # the program finds these in ../share/vexel beside its own folder, with the pictures' larger
+  # renderings (name@2.vex ...) for screens that show the frame larger than 800 x 600
+  list(TRANSFORM VEXEL_LARGER_PICTURES PREPEND ${VEXEL_RUN_DIR}/ OUTPUT_VARIABLE hungarian)
+  list(TRANSFORM VEXEL_LARGER_PICTURES PREPEND ${VEXEL_RUN_DIR}/en/ OUTPUT_VARIABLE english)
   install(FILES ${VEXEL_RUN_DIR}/menu.vex ${VEXEL_RUN_DIR}/sugo.vex ${VEXEL_RUN_DIR}/vex.vex
-                ${VEXEL_RUN_DIR}/Fonts.fnt ${VEXEL_RUN_DIR}/menu@2.vex
+                ${VEXEL_RUN_DIR}/Fonts.fnt ${hungarian}
           DESTINATION ${CMAKE_INSTALL_DATADIR}/vexel COMPONENT vexel)
   # the English pictures, in their folder beside the Hungarian ones
   install(FILES ${VEXEL_RUN_DIR}/en/menu.vex ${VEXEL_RUN_DIR}/en/sugo.vex ${VEXEL_RUN_DIR}/en/vex.vex
-                ${VEXEL_RUN_DIR}/en/menu@2.vex
+                ${english}
           DESTINATION ${CMAKE_INSTALL_DATADIR}/vexel/en COMPONENT vexel)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/vexel.desktop

@@ -1,15 +1,15 @@
 # The Windows program's packages, made by cpack in build/windows: a zip to unpack anywhere
 # (vexel-<version>-win64.zip) and an installer for the current user without administrator rights
 # (vexel-<version>-win64-setup.exe, NSIS: makensis runs on the build machine). Both hold
-# vexel.exe, the four files and the larger panel picture, en/ and README.txt on how to start it.
+# vexel.exe, the four files and the larger pictures, en/ and README.txt on how to start it.
 if(TARGET vexel)
   install(TARGETS vexel RUNTIME DESTINATION . COMPONENT vexel)
 endif()
-# menu@2.vex: the panel's picture at twice its size, for screens larger than 800 x 600
-foreach(file menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt)
+# the larger pictures (name@2.vex ...): for screens larger than 800 x 600
+foreach(file menu.vex sugo.vex vex.vex Fonts.fnt ${VEXEL_LARGER_PICTURES})
   install(FILES ${VEXEL_RUN_DIR}/${file} DESTINATION . COMPONENT vexel)
 endforeach()
-foreach(file menu.vex menu@2.vex sugo.vex vex.vex)
+foreach(file menu.vex sugo.vex vex.vex ${VEXEL_LARGER_PICTURES})
   install(FILES ${VEXEL_RUN_DIR}/en/${file} DESTINATION en COMPONENT vexel)
 endforeach()
 # Notepad of every Windows reads UTF-8 with a byte-order mark and CRLF line ends

@@ -243,6 +243,36 @@ void present_frame();
 void release_large_frame();
 
 // =============================================================================================
+// The pictures at the size the screen shows the frame (vexel_large_pictures.cpp).
+// =============================================================================================
+
+// The size the frame is shown at (width, height) and true, where that is larger than 800 x 600
+// and the user has not chosen the original picture; false where the original is shown.
+bool large_screen(int& width, int& height);
+// Fills `target` with the picture `name` ("menu.vex", "sugo.vex", "vex.vex") at the target's
+// size: from the smallest of the larger renderings the build made beside it ("menu@2.vex",
+// "menu@3.vex") that is at least as large, else the largest of them, else from `original` (the
+// picture at its own size); reduced with an averaging filter (enlarged linearly) where the sizes
+// differ.
+void picture_at_size(const std::string& name, const orla::VIRTUALWINDOW& original,
+                     orla::VIRTUALWINDOW& target);
+// The help screen: opened (its picture just loaded into RESULT), presented (at the size shown
+// where the screen is large, else RESULT), closed (its large picture released).
+void help_opened();
+void present_help();
+void help_closed();
+// Presents the intro's frame at the size shown, the title picture (BACKGROUND) with its corner at
+// (x, y) in 800 x 600 terms; false where the original is shown (the caller presents RESULT).
+bool present_large_intro(REAL x, REAL y);
+void release_large_intro();
+// The fade-out at the size shown: true when the last frame was presented at that size, and
+// then a copy of it is darkened by each step as RESULT is and presented.
+bool begin_large_fade();
+void fade_large(orla::SHORTINT step);
+// Frees the windows of this part.
+void release_large_pictures();
+
+// =============================================================================================
 // Frame loop (vexel_frame.cpp).
 // =============================================================================================
 

@@ -108,10 +108,14 @@ void FRAME() {
       orla_sprites::LOAD_SPRITE(detail::program_file("sugo.vex"), "", BACKGROUND);
       // a help picture of another size is laid from the corner, clipped
       orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, 0, 0);
+      detail::help_opened();
     }
     if (detail::fresh_press() || detail::key_leaves_help()) SUGOB = false;
     SFIRST = false;
-    if (!SUGOB) detail::load_backdrop();
+    if (!SUGOB) {
+      detail::load_backdrop();
+      detail::help_closed();
+    }
   }
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
@@ -119,8 +123,11 @@ void FRAME() {
     detail::finish_large_frame(FENYFORRAS);
     detail::draw_figure_message();
     detail::present_frame();
+  } else if (SFIRST) {
+    // the pass that asked for help drew a normal frame: that is shown, the help from the next
+    detail::present_frame();
   } else {
-    orla::FLIP_DD(RESULT.DATA);
+    detail::present_help();
   }
   // what is saved is the frame just presented, while it is still in RESULT
   if (!SUGOB) detail::take_figure_out();

@@ -38,11 +38,13 @@ void INTRO() {
     for (LONGINT y = 0; y < HEIGHT; ++y) orla_2d::LINEHORZ(RESULT, 0, WIDTH - 1, y, white);
     const orla::DWORD elapsed = win32::GetTickCount() - t0;
     const double t = elapsed / ms_per_radian;
-    orla_sprites::PUTCLIPPEDSPRITE(
-        RESULT, BACKGROUND,
-        static_cast<LONGINT>(std::lrint(corner_x + circle_radius * std::cos(t))),
-        static_cast<LONGINT>(std::lrint(corner_y + circle_radius * std::sin(t))));
-    orla::FLIP_DD(RESULT.DATA);
+    const REAL x = corner_x + circle_radius * std::cos(t),
+               y = corner_y + circle_radius * std::sin(t);
+    orla_sprites::PUTCLIPPEDSPRITE(RESULT, BACKGROUND, static_cast<LONGINT>(std::lrint(x)),
+                                   static_cast<LONGINT>(std::lrint(y)));
+    // on a large screen the same frame drawn at the size shown, the picture from its larger
+    // renderings, placed at its exact place there (the motion in the screen's finer steps)
+    if (!detail::present_large_intro(x, y)) orla::FLIP_DD(RESULT.DATA);
     orla_win32::GETALLMESSAGES();
     orla_win32::HANDLEMINIMIZED();
     detail::count_calibration(calibration_slice_ms);
@@ -52,6 +54,7 @@ void INTRO() {
   }
   orla_win32::detail::clear_key_presses();
   detail::finish_calibration();
+  detail::release_large_intro();
   detail::load_backdrop();
   orla::KILL_VW(RESULT);
   orla::INIT_VW(RESULT, WIDTH, HEIGHT, false);
@@ -59,11 +62,16 @@ void INTRO() {
 }
 
 void LAMPALE() {
+  // what the screen showed last is what fades: at the size shown where it was shown so
+  const bool large = detail::begin_large_fade();
   for (int k = 0; k > -fade_steps; --k) {
     FENYFORRAS = static_cast<orla::SHORTINT>(k);
     orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS, static_cast<orla::SHORTINT>(2 * k),
                                          FENYFORRAS);
-    orla::FLIP_DD(RESULT.DATA);
+    if (large)
+      detail::fade_large(FENYFORRAS);
+    else
+      orla::FLIP_DD(RESULT.DATA);
     orla_win32::GETALLMESSAGES();
     orla_win32::HANDLEMINIMIZED();
     KESLELTET(10);

@@ -3,7 +3,6 @@
 // 600 stays the program's own (the pointer, the saved figure), this one is only shown.
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
 #include "dravo.hpp"
@@ -13,12 +12,6 @@
 namespace vexel {
 
 namespace {
-
-// The larger backdrop pictures the build makes, by how many times 800 x 600 they are.
-constexpr struct {
-  int times;
-  const char* name;
-} larger_backdrops[] = {{2, "menu@2.vex"}};
 
 // A rectangle of the large frame, both edges included.
 struct area {
@@ -54,98 +47,9 @@ void changed(LONGINT left, LONGINT top, LONGINT right, LONGINT bottom) {
   if (left <= right && top <= bottom) large.changed.push_back({left, top, right, bottom});
 }
 
-// The three components of a pixel and back.
-struct rgb {
-  double r, g, b;
-};
-rgb components(WORD p) {
-  return {static_cast<double>(orla::detail::red_of(p)),
-          static_cast<double>(orla::detail::green_of(p)),
-          static_cast<double>(orla::detail::blue_of(p))};
-}
-WORD packed(const rgb& c) {
-  auto level = [](double v, int top) {
-    return static_cast<WORD>(std::clamp(static_cast<int>(std::lrint(v)), 0, top));
-  };
-  return orla::PACK(level(c.r, 31), level(c.g, 63), level(c.b, 31));
-}
-
-// The weights of the source pixels that make each target pixel along one axis: an average over
-// the target pixel's footprint when reducing, a linear blend of the two nearest when enlarging.
-struct tap {
-  int first = 0;
-  std::vector<double> weights;
-};
-std::vector<tap> taps(int from, int to) {
-  std::vector<tap> out(static_cast<std::size_t>(to));
-  const double ratio = static_cast<double>(from) / to;
-  for (int i = 0; i < to; ++i) {
-    tap& t = out[static_cast<std::size_t>(i)];
-    if (ratio > 1) {
-      const double a = i * ratio, b = (i + 1) * ratio;
-      t.first = static_cast<int>(std::floor(a));
-      for (int k = t.first; k < b && k < from; ++k)
-        t.weights.push_back((std::min<double>(k + 1, b) - std::max<double>(k, a)) / ratio);
-    } else {
-      const double centre = std::clamp((i + 0.5) * ratio - 0.5, 0.0, from - 1.0);
-      t.first = std::min(static_cast<int>(std::floor(centre)), from - 1);
-      const double f = centre - t.first;
-      t.weights = {1 - f};
-      if (t.first + 1 < from) t.weights.push_back(f);
-    }
-  }
-  return out;
-}
-
-// The picture resampled to the target's size, filtered (separable: rows, then columns).
-void resample(const orla::VIRTUALWINDOW& source, orla::VIRTUALWINDOW& target) {
-  const int sw = source.BREITE, sh = source.HOEHE, tw = target.BREITE, th = target.HOEHE;
-  const auto across = taps(sw, tw), down = taps(sh, th);
-  std::vector<rgb> rows(static_cast<std::size_t>(tw) * sh);
-  for (int y = 0; y < sh; ++y)
-    for (int x = 0; x < tw; ++x) {
-      const tap& t = across[static_cast<std::size_t>(x)];
-      rgb sum{0, 0, 0};
-      for (std::size_t k = 0; k < t.weights.size(); ++k) {
-        const rgb c = components(source.DATA[static_cast<std::size_t>(y) * sw + t.first + k]);
-        sum.r += c.r * t.weights[k], sum.g += c.g * t.weights[k], sum.b += c.b * t.weights[k];
-      }
-      rows[static_cast<std::size_t>(y) * tw + x] = sum;
-    }
-  for (int y = 0; y < th; ++y) {
-    const tap& t = down[static_cast<std::size_t>(y)];
-    for (int x = 0; x < tw; ++x) {
-      rgb sum{0, 0, 0};
-      for (std::size_t k = 0; k < t.weights.size(); ++k) {
-        const rgb& c = rows[(t.first + k) * static_cast<std::size_t>(tw) + x];
-        sum.r += c.r * t.weights[k], sum.g += c.g * t.weights[k], sum.b += c.b * t.weights[k];
-      }
-      target.DATA[static_cast<std::size_t>(y) * tw + x] = packed(sum);
-    }
-  }
-}
-
-// The backdrop at the large frame's size: from the smallest larger picture the build made that
-// is at least as large, else from the largest of them, else from the 800 x 600 backdrop.
+// The backdrop at the large frame's size, from the larger renderings of the backdrop picture.
 void make_backdrop() {
-  orla::VIRTUALWINDOW source;
-  bool loaded = false;
-  for (const auto& picture : larger_backdrops) {
-    const std::string path = detail::program_file(picture.name);
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) continue;
-    if (loaded) orla::KILL_VW(source);
-    orla_sprites::LOAD_SPRITE(path, "", source);
-    loaded = source.DATA != nullptr && source.BREITE == WIDTH * picture.times &&
-             source.HOEHE == HEIGHT * picture.times;
-    if (loaded && picture.times >= large.scale) break;
-  }
-  if (loaded && source.BREITE == large.backdrop.BREITE && source.HOEHE == large.backdrop.HOEHE)
-    std::copy_n(source.DATA, static_cast<std::size_t>(source.BREITE) * source.HOEHE,
-                large.backdrop.DATA);
-  else
-    resample(loaded ? source : BACKGROUND, large.backdrop);
-  if (source.DATA != nullptr) orla::KILL_VW(source);
+  detail::picture_at_size("menu.vex", BACKGROUND, large.backdrop);
   large.backdrop_of = BACKGROUND.DATA;
 }
 
@@ -262,6 +166,7 @@ void detail::present_frame() {
 
 void detail::release_large_frame() {
   release_windows();
+  release_large_pictures();
   large.scale = 0;
 }
 

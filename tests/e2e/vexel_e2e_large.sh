@@ -17,7 +17,8 @@ on_screen 1920x1080 xdotool import convert -- "$@"
 
 mkdir "$folder"
 run_dir=$(dirname "$vexel")
-for file in menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt; do cp "$run_dir/$file" "$folder/"; done
+# the four files and the larger renderings of the pictures
+cp "$run_dir"/*.vex "$run_dir/Fonts.fnt" "$folder/"
 
 # Screen position of frame pixel ($1, $2): the picture is 1440 x 1080 at x = 240.
 at() { echo $((240 + (2 * $1 + 1) * 1440 / 1600)) $(((2 * $2 + 1) * 1080 / 1200)); }

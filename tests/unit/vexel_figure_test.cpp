@@ -734,9 +734,10 @@ TEST(VexelFigure, ScaledFigureAgreesWithTheSvgRenderedAtTheSameSize) {
 }
 
 TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
-  // shown at 2 and 2.4 times 800 x 600: the frames are drawn at that size, the panel agrees with
-  // its SVG source rendered at that size (outside the tinted buttons), the pointer still acts in
-  // the frame's own coordinates (a chapter button, a drag, the slider), O shows the original
+  // shown at 2 and 2.4 times 800 x 600: the frames are drawn at that size, the panel, the intro
+  // and the help picture agree with their SVG sources rendered at that size (outside the tinted
+  // buttons), the pointer still acts in the frame's own coordinates (a chapter button, a drag,
+  // the slider), O shows the original, the help picture too; the fade-out darkens the large frame
   using namespace vexel_test;
   for (const double scale : {2.0, 2.4}) {
     const int w = static_cast<int>(std::lrint(800 * scale)),
@@ -744,14 +745,38 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
     headless::set_shown_size(w, h);
     detail::choose_original_pixels(false);
     fixtures::scratch_dir dir;
-    const std::string png_path = dir / "menu.png";
-    ASSERT_EQ(std::system(("rsvg-convert -w " + std::to_string(w) + " -h " + std::to_string(h) +
-                           " " + ORLA_BINARY_DIR + "/assets/svg/hu/menu.svg -o " + png_path)
-                              .c_str()),
-              0);
-    unsigned rw = 0, rh = 0;
-    const auto svg = read_rgba(png_path, rw, rh);
-    ASSERT_EQ(rw, static_cast<unsigned>(w));
+    // a picture's SVG source rendered at a size, and the share of the pixels of a frame, where it
+    // lies at (left, top), that are within `levels` of it (twice that of green)
+    auto rendered = [&dir](const std::string& name, int rw, int rh) {
+      const std::string png_path = dir / (name + ".png");
+      EXPECT_EQ(
+          std::system(("rsvg-convert -w " + std::to_string(rw) + " -h " + std::to_string(rh) + " " +
+                       ORLA_BINARY_DIR + "/assets/svg/hu/" + name + ".svg -o " + png_path)
+                          .c_str()),
+          0);
+      unsigned pw = 0, ph = 0;
+      auto rgba = read_rgba(png_path, pw, ph);
+      EXPECT_EQ(pw, static_cast<unsigned>(rw));
+      EXPECT_EQ(ph, static_cast<unsigned>(rh));
+      return rgba;
+    };
+    auto near = [](WORD q, const std::uint8_t* p, int levels = 1) {
+      return std::abs(int(orla::detail::red_of(q)) - (p[0] >> 3)) <= levels &&
+             std::abs(int(orla::detail::green_of(q)) - (p[1] >> 2)) <= 2 * levels &&
+             std::abs(int(orla::detail::blue_of(q)) - (p[2] >> 3)) <= levels;
+    };
+    auto agreeing = [&near](const std::vector<std::uint16_t>& frame, int fw,
+                            const std::vector<std::uint8_t>& picture, int pw, int ph, int left,
+                            int top, int levels = 1) {
+      double agree = 0;
+      for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x)
+          agree += near(frame[static_cast<std::size_t>(top + y) * fw + left + x],
+                        &picture[(static_cast<std::size_t>(y) * pw + x) * 4], levels);
+      return agree / (static_cast<double>(pw) * ph);
+    };
+    const auto svg = rendered("menu", w, h);
+    ASSERT_FALSE(svg.empty());
     auto large_pixel = [](double x, double y, double s) {
       int fw = 0, fh = 0;
       const auto& frame = headless::last_large_frame(fw, fh);
@@ -759,6 +784,21 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
                    static_cast<std::size_t>(std::lrint(x * s))];
     };
     auto steps = past_the_intro();
+    // the intro's first frame: the title picture at the place of its start (161, 175) on white
+    steps.insert(steps.begin(), [&] {
+      int fw = 0, fh = 0;
+      const auto& frame = headless::last_large_frame(fw, fh);
+      ASSERT_EQ(fw, w);
+      ASSERT_EQ(fh, h);
+      const int pw = static_cast<int>(std::lrint(500 * scale)),
+                ph = static_cast<int>(std::lrint(250 * scale));
+      const int left = static_cast<int>(std::lrint(161 * scale)),
+                top = static_cast<int>(std::lrint(175 * scale));
+      EXPECT_GE(agreeing(frame, w, rendered("vex", pw, ph), pw, ph, left, top), 0.97)
+          << "scale " << scale << ": the intro's picture";
+      EXPECT_EQ(frame[static_cast<std::size_t>(top - 1) * w + left], RGBTOCOL[31][63][31]);
+      EXPECT_EQ(frame[static_cast<std::size_t>(top + ph) * w + left + pw], RGBTOCOL[31][63][31]);
+    });
     std::uint64_t large_before = 0;
     WORD button_before = 0;
     steps.push_back([&] {
@@ -779,12 +819,9 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
             on_button = on_button || (x >= (b.x1 - 1) * scale && x <= (b.x2 + 1) * scale &&
                                       y >= (b.y1 - 1) * scale && y <= (b.y2 + 1) * scale);
           if (on_button) continue;
-          const std::uint8_t* p = &svg[(static_cast<std::size_t>(y) * w + x) * 4];
-          const WORD q = frame[static_cast<std::size_t>(y) * w + x];
           ++compared;
-          agree += std::abs(int(orla::detail::red_of(q)) - (p[0] >> 3)) <= 1 &&
-                   std::abs(int(orla::detail::green_of(q)) - (p[1] >> 2)) <= 2 &&
-                   std::abs(int(orla::detail::blue_of(q)) - (p[2] >> 3)) <= 1;
+          agree += near(frame[static_cast<std::size_t>(y) * w + x],
+                        &svg[(static_cast<std::size_t>(y) * w + x) * 4]);
         }
       if (std::getenv("VEXEL_LARGE_PNG"))
         std::ofstream(std::string(std::getenv("VEXEL_LARGE_PNG")) + std::to_string(w) + ".png",
@@ -833,6 +870,24 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
       std::size_t differ = 0;
       for (std::size_t i = 0; i < kept.size(); ++i) differ += kept[i] != whole[i];
       EXPECT_EQ(differ, 0u) << "pixels left over from earlier frames";
+      headless::key('H', true);
+      headless::key('H', false);
+    });
+    // the help picture at the size shown; any key returns
+    steps.push_back([] {});
+    steps.push_back([&] {
+      ASSERT_TRUE(SUGOB);
+      int fw = 0, fh = 0;
+      const auto& frame = headless::last_large_frame(fw, fh);
+      ASSERT_EQ(fw, w);
+      // its text reduced from a larger rendering differs a little at the glyphs' edges from text
+      // rendered at this size: within three levels (the original enlarged: 90%)
+      EXPECT_GE(agreeing(frame, w, rendered("sugo", w, h), w, h, 0, 0, 3), 0.98)
+          << "scale " << scale << ": the help picture";
+      headless::key(win32::VK_SPACE, true);
+      headless::key(win32::VK_SPACE, false);
+    });
+    steps.push_back([&] {
       large_before = headless::large_frames_presented();
       headless::key('O', true);
       headless::key('O', false);
@@ -845,9 +900,30 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
           << "after O the frames are the original picture";
       EXPECT_GT(headless::frames_presented(), frames_at_o);
       EXPECT_EQ(pixel(150, 250), orla::PACK(PONT[1].R, PONT[1].G, PONT[1].B));
+      headless::key('H', true);
+      headless::key('H', false);
     });
+    // with O the help picture is the original too; O again: the large frame, which fades out
+    steps.push_back([] {});
+    steps.push_back([&] {
+      ASSERT_TRUE(SUGOB);
+      EXPECT_LE(headless::large_frames_presented(), large_before + 1);
+      EXPECT_GE(agreeing(headless::last_frame(), 800, rendered("sugo", 800, 600), 800, 600, 0, 0),
+                0.97);
+      headless::key(win32::VK_SPACE, true);
+      headless::key(win32::VK_SPACE, false);
+    });
+    steps.push_back([] {
+      headless::key('O', true);
+      headless::key('O', false);
+    });
+    steps.push_back([&] { large_before = headless::large_frames_presented(); });
     EXPECT_EQ(run_steps(steps).exit_code, 0);
-    EXPECT_GT(headless::large_frames_presented(), 0u);
+    EXPECT_GE(headless::large_frames_presented(), large_before + 32) << "the fade-out, large";
+    int fw = 0, fh = 0;
+    const auto& faded = headless::last_large_frame(fw, fh);
+    EXPECT_EQ(fw, w);
+    EXPECT_EQ(std::count(faded.begin(), faded.end(), 0), std::ptrdiff_t{w} * h);
     detail::choose_original_pixels(false);
   }
   headless::set_shown_size(0, 0);

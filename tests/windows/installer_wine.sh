@@ -31,8 +31,8 @@ echo "silent install for the current user"
 wine_do "$setup" /S >"$work/out" 2>"$work/err" || fail "the installer failed"
 installed_fully() { [ -f "$installed/vexel.exe" ] && [ -f "$installed/Uninstall.exe" ]; }
 poll 60 "the installed program" installed_fully
-for file in vexel.exe menu.vex menu@2.vex sugo.vex vex.vex Fonts.fnt README.txt en/menu.vex \
-  en/menu@2.vex en/sugo.vex en/vex.vex; do
+for file in vexel.exe menu.vex menu@2.vex menu@3.vex sugo.vex sugo@3.vex vex.vex vex@3.vex \
+  Fonts.fnt README.txt en/menu.vex en/menu@2.vex en/sugo.vex en/sugo@2.vex en/vex.vex; do
   [ -f "$installed/$file" ] || fail "$file is not installed"
 done
 [ -f "$shortcut" ] || fail "no Start-menu entry"

@@ -72,10 +72,8 @@ if [ "$VEXEL_E2E_INSIDE_XVFB" = 1920x1080 ]; then
   echo "a screen of 1920 x 1080: the frame drawn at 1440 x 1080"
   folder=$work/large
   mkdir -p "$folder/en"
-  cp "$vexel" "$run_dir/menu.vex" "$run_dir/menu@2.vex" "$run_dir/sugo.vex" "$run_dir/vex.vex" \
-    "$run_dir/Fonts.fnt" "$folder/"
-  cp "$run_dir/en/menu.vex" "$run_dir/en/menu@2.vex" "$run_dir/en/sugo.vex" "$run_dir/en/vex.vex" \
-    "$folder/en/"
+  cp "$vexel" "$run_dir"/*.vex "$run_dir/Fonts.fnt" "$folder/"
+  cp "$run_dir"/en/*.vex "$folder/en/"
   # Screen position of frame pixel ($1, $2): the picture is 1440 x 1080 at x = 240.
   at() { echo $((240 + (2 * $1 + 1) * 1440 / 1600)) $(((2 * $2 + 1) * 1080 / 1200)); }
   shoot() { import -window root "$1"; }
