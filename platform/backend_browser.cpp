@@ -82,9 +82,9 @@ struct browser_state {
   double held_since = 0.0;   // when the program last got the thread back
   bool hidden = false;       // the page is not on the screen
   bool frames_open = false;
-  canvas_frame frame;  // the program's frame (800 x 600)
-  canvas_frame large;  // a larger frame, drawn at the canvas's size in device pixels
-  bool large_on_canvas = false;  // the canvas's backing store holds the large frame
+  canvas_frame frame;               // the program's frame (800 x 600)
+  canvas_frame large;               // a larger frame, drawn at the canvas's size in device pixels
+  bool large_on_canvas = false;     // the canvas's backing store holds the large frame
   std::vector<std::int32_t> areas;  // what changed in the frame given: x, y, width, height each
 };
 

@@ -74,8 +74,9 @@ mergeInto(LibraryManager.library, {
         var size = [Math.round(r.width * ratio), Math.round(r.height * ratio)];
         // the browser's exact count where it agrees with the ratio (an emulated ratio may be
         // left out of it)
-        p.deviceSize = exact && Math.abs(exact[0] - size[0]) <= 1 && Math.abs(exact[1] - size[1]) <= 1
-            ? exact : size;
+        var agrees = exact && Math.abs(exact[0] - size[0]) <= 1 &&
+            Math.abs(exact[1] - size[1]) <= 1;
+        p.deviceSize = agrees ? exact : size;
         if (ratio > 1 && Module['vexelNeedLarge']) Module['vexelNeedLarge']();
       };
       if (window.ResizeObserver) {
