@@ -281,7 +281,7 @@ const rows = [
   ['the picture changed', ...[one, two, bare].map((r) => (r.changed ? 'yes' : 'NO'))],
   ['rectangles per frame', ...[one, two].map((r) => r.rectangles.toFixed(1)), '(whole)'],
   ['thousand pixels put', ...[one, two].map((r) => (r.pixels / 1000).toFixed(1)),
-   (two.canvas.split(' x ').reduce((a, b) => a * b) / 1000).toFixed(1)],
+   (bare.canvas.split(' x ').reduce((a, b) => a * b) / 1000).toFixed(1)],
   ['time per frame: median', ...[one, two, bare].map((r) => ms(r.time.median))],
   ['                10% / 90%', ...[one, two, bare].map((r) =>
     `${r.time.low.toFixed(2)} / ${r.time.high.toFixed(2)}`)],
