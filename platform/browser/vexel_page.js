@@ -77,7 +77,8 @@ mergeInto(LibraryManager.library, {
         var agrees = exact && Math.abs(exact[0] - size[0]) <= 1 &&
             Math.abs(exact[1] - size[1]) <= 1;
         p.deviceSize = agrees ? exact : size;
-        if (ratio > 1 && Module['vexelNeedLarge']) Module['vexelNeedLarge']();
+        if (ratio > 1 && Module['vexelNeedLarge'])
+          Module['vexelNeedLarge'](p.deviceSize[0], p.deviceSize[1]);
       };
       if (window.ResizeObserver) {
         var observe = function(box) {
@@ -283,7 +284,7 @@ mergeInto(LibraryManager.library, {
   vexel_page_shown_size: function(out) {
     var size = vexelPage.deviceSize;
     if (!size || !((window.devicePixelRatio || 1) > 1)) return 0;
-    if (Module['vexelNeedLarge'] && !Module['vexelNeedLarge']()) return 0;
+    if (Module['vexelNeedLarge'] && !Module['vexelNeedLarge'](size[0], size[1])) return 0;
     HEAP32[out >> 2] = size[0];
     HEAP32[(out >> 2) + 1] = size[1];
     return 1;
