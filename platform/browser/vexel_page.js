@@ -15,6 +15,7 @@ mergeInto(LibraryManager.library, {
     frameWidth: 800,      // the program's frame, in whose pixels the pointer is given
     frameHeight: 600,
     deviceSize: null,     // [width, height]: the canvas as shown, in device pixels
+    deviceRatio: 0,       // the device pixel ratio it was measured at
     image: null,          // ImageData over the program's RGBA frame (or the larger one)
     imageAt: 0,           // its address and the memory it views (the memory may grow)
     imageBuffer: null,
@@ -65,12 +66,14 @@ mergeInto(LibraryManager.library, {
     },
 
     // Follows the size the canvas is shown at in device pixels: on a resize, and on a change of
-    // the device pixel ratio (browser zoom, another screen), which a resize may not come with.
+    // the device pixel ratio (browser zoom, another screen), which a resize may not come with
+    // (and whose event not every browser sends: vexel_page_shown_size looks at the ratio too).
     // Where the ratio is above 1 the larger pictures are asked for.
     watchDeviceSize: function(c) {
       var p = vexelPage;
-      var measure = function(exact) {
+      var measure = p.measure = function(exact) {
         var r = c.getBoundingClientRect(), ratio = window.devicePixelRatio || 1;
+        p.deviceRatio = ratio;
         var size = [Math.round(r.width * ratio), Math.round(r.height * ratio)];
         // the browser's exact count where it agrees with the ratio (an emulated ratio may be
         // left out of it)
@@ -282,6 +285,7 @@ mergeInto(LibraryManager.library, {
   // page shows the frame as it is, enlarged by the browser.
   vexel_page_shown_size__deps: ['$vexelPage'],
   vexel_page_shown_size: function(out) {
+    if ((window.devicePixelRatio || 1) !== vexelPage.deviceRatio) vexelPage.measure(null);
     var size = vexelPage.deviceSize;
     if (!size || !((window.devicePixelRatio || 1) > 1)) return 0;
     if (Module['vexelNeedLarge'] && !Module['vexelNeedLarge'](size[0], size[1])) return 0;

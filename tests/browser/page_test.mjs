@@ -583,7 +583,8 @@ async function quickDrags() {
 
 // The page at device pixel ratio 2 (the canvas shown at 800 x 600 CSS pixels, 1600 x 1200 device
 // pixels): the larger backdrop fetched, the frame drawn at the canvas's size and shown 1:1; a drag,
-// a chapter button and the slider in the frame's own pixels; O the original picture and back.
+// a chapter button and the slider in the frame's own pixels; O the original picture and back; the
+// ratio 1 and 3.
 async function densityTwo() {
   log('the page at device pixel ratio 2');
   const { context, page } = await openPage('density 2', {
@@ -663,6 +664,15 @@ async function densityTwo() {
   if (original.mixed !== 0) fail(`the original picture is not enlarged 2 x 2 (${original.mixed})`);
   await page.keyboard.press('o');
   await until('the sharp picture again', async () => (await canvasSize()) === '1600 x 1200');
+
+  log('  the ratio changed as browser zoom does, the page\'s size kept: the frame follows');
+  const cdp = await context.newCDPSession(page);
+  for (const [ratio, size] of [[1, '800 x 600'], [3, '2400 x 1800']]) {
+    await cdp.send('Emulation.setDeviceMetricsOverride',
+                   { width: 800, height: 600, deviceScaleFactor: ratio, mobile: false });
+    await until(`the canvas at ${size} at ratio ${ratio}`,
+                async () => (await canvasSize()) === size);
+  }
   await context.close();
 }
 
