@@ -383,6 +383,8 @@ async function firstVisitWeight() {
     const english = counted.served.filter(([, , path]) => path.startsWith('/files/en/'));
     const hungarian = counted.served.filter(([, , path]) => /^\/files\/[a-z]+\.vex/.test(path));
     if (language === 'hu' && english.length) fail('the Hungarian page fetched English pictures');
+    if (counted.served.some(([, , path]) => path.includes('@')))
+      fail('a visit at device pixel ratio 1 fetched pictures made at a larger size');
     if (language === 'en' && (english.length !== 3 || hungarian.length))
       fail('the English page did not fetch just the English pictures');
     await expectCanvas(page, ['intro', language === 'hu' ? assets : join(assets, 'en')]);
