@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the page (build/web, made by ./web.sh --no-serve) in headless Chromium while the
-# point turns. Usage: bench/page_bench.sh [seconds]
+# point turns, at device pixel ratio 1 and 2 (beside a bare Canvas 2D page drawing the same figure).
+# Usage: bench/page_bench.sh [seconds]
 # Ends with 1 when a figure misses its bar, 2 on an error.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

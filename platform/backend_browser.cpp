@@ -4,8 +4,9 @@
 // the next animation frame), and whenever it has held the thread for a while (its busy waits).
 //
 // What it cannot do:
-// - change the display mode: the canvas is the one mode there is (800 x 600 x 16), scaled to the
-//   page by the browser;
+// - change the display mode: the frame is the one mode there is (800 x 600 x 16), scaled to the
+//   page by the browser; where the page has more device pixels than CSS pixels (a device pixel
+//   ratio above 1) the program may draw a larger frame at the canvas's size in device pixels;
 // - move, size, hide or minimise the window: the canvas fills the page; the page being hidden
 //   (another tab, a minimised browser) is what counts as minimised;
 // - ask to close the window: a page has no close request the program could see; leaving the page
@@ -19,6 +20,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #include "backend.hpp"
 #include "user_services.hpp"
@@ -30,6 +34,8 @@ void vexel_page_wait_frame();
 void vexel_page_pause(int ms);
 void vexel_page_open(int open, const char* title);
 void vexel_page_frame_size(int width, int height);
+void vexel_page_canvas_size(int width, int height);
+int vexel_page_shown_size(std::int32_t* size);
 void vexel_page_show(const void* rgba, const std::int32_t* areas, int count);
 void vexel_page_cursor(int visible);
 int vexel_page_next_event(std::int32_t* event);
@@ -50,6 +56,28 @@ constexpr double longest_hold_ms = 50.0;
 // How long a wait lasts while the page is hidden and the program polls for its return.
 constexpr int hidden_poll_ms = 100;
 
+// A frame as the canvas takes it, and the frame last converted into it, to find what changed.
+struct canvas_frame {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> rgba;
+  std::vector<std::uint16_t> shown;
+  bool have_shown = false;  // the canvas shows `rgba` (false: it must take it whole)
+
+  void open(int w, int h) {
+    width = w;
+    height = h;
+    rgba.assign(static_cast<std::size_t>(w) * h, 0xFF000000u);
+    shown.assign(static_cast<std::size_t>(w) * h, 0);
+    have_shown = false;
+  }
+  void close() {
+    width = height = 0;
+    rgba = {};
+    shown = {};
+    have_shown = false;
+  }
+};
+
 struct browser_state {
   HWND hwnd = 0;             // the program's window, 0 when there is none
   bool window_made = false;  // a window was made: the start-up calibration is over
@@ -57,11 +85,10 @@ struct browser_state {
   double held_since = 0.0;   // when the program last got the thread back
   bool hidden = false;       // the page is not on the screen
   bool frames_open = false;
-  int frame_width = 0, frame_height = 0;
-  std::vector<std::uint32_t> rgba;   // the frame as the canvas takes it
-  std::vector<std::uint16_t> shown;  // the frame last converted, to find what changed
-  std::vector<std::int32_t> areas;   // what changed in it: x, y, width, height each
-  bool have_shown = false;
+  canvas_frame frame;               // the program's frame (800 x 600)
+  canvas_frame large;               // a larger frame, drawn at the canvas's size in device pixels
+  bool large_on_canvas = false;     // the canvas's backing store holds the large frame
+  std::vector<std::int32_t> areas;  // what changed in the frame given: x, y, width, height each
 };
 
 browser_state& state() {
@@ -159,54 +186,65 @@ constexpr int band_rows = 16;
 // more: a rectangle has a cost of its own (a call into the canvas).
 constexpr long merge_slack = 4096;
 
+// Whether the eight pixels at `a` and at `b` are the same: 16 bytes at once (the C library's
+// memcmp goes byte by byte here), one vector compare in the SIMD build.
+bool same_eight(const std::uint16_t* a, const std::uint16_t* b) {
+#if defined(__wasm_simd128__)
+  return !wasm_v128_any_true(wasm_v128_xor(wasm_v128_load(a), wasm_v128_load(b)));
+#else
+  std::uint64_t a0, a1, b0, b1;
+  std::memcpy(&a0, a, 8);
+  std::memcpy(&a1, a + 4, 8);
+  std::memcpy(&b0, b, 8);
+  std::memcpy(&b1, b + 4, 8);
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+#endif
+}
+
 // The first and the last pixel of a row of `width` that differ between `now` and `before`; false
-// when none does. Four pixels at a time: the C library's memcmp goes byte by byte here.
+// when none does. Eight pixels at a time: a large frame's unchanged rows are most of its cost.
 bool changed_span(const std::uint16_t* now, const std::uint16_t* before, int width, int& first,
                   int& last) {
-  constexpr int step = 4;
-  const auto four = [](const std::uint16_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-  };
+  constexpr int step = 8;
   int a = 0;
-  while (a + step <= width && four(now + a) == four(before + a)) a += step;
+  while (a + step <= width && same_eight(now + a, before + a)) a += step;
   while (a < width && now[a] == before[a]) ++a;
   if (a == width) return false;
   // a differs, so both walks back stop at or after it
   int end = width;
-  while (end - step >= a && four(now + end - step) == four(before + end - step)) end -= step;
+  while (end - step >= a && same_eight(now + end - step, before + end - step)) end -= step;
   while (now[end - 1] == before[end - 1]) --end;
   first = a;
   last = end - 1;
   return true;
 }
 
-// Converts what differs between the frame and the one converted before (all of it the first
-// time) in one pass through the table, and keeps a copy; gives the rectangles around the change
-// (x, y, width, height each, in s.areas), so that the canvas takes, and the browser composes,
-// only those parts.
-void convert_changes(browser_state& s, const std::uint16_t* frame) {
+// Converts what differs between `frame` and the one converted before within the region of it
+// from (x0, y0) to (x1, y1) (excluded) in one pass through the table, and keeps a copy; adds the
+// rectangles around the change (x, y, width, height each) to `areas`, so that the canvas takes,
+// and the browser composes, only those parts. Overlapping regions cost only the comparison the
+// second time.
+void convert_changes(canvas_frame& f, const std::uint16_t* frame, int x0, int y0, int x1, int y1,
+                     std::vector<std::int32_t>& areas) {
   const std::uint32_t* table = rgba_of().data();
-  const int w = s.frame_width;
-  s.areas.clear();
+  const int w = f.width;
   area last{0, 0, -1, -1};  // the rectangle not yet given: it may still grow
-  const auto give = [&s](const area& a) {
-    if (a.x1 >= a.x0) s.areas.insert(s.areas.end(), {a.x0, a.y0, a.x1 - a.x0 + 1, a.y1 - a.y0 + 1});
+  const auto give = [&areas](const area& a) {
+    if (a.x1 >= a.x0) areas.insert(areas.end(), {a.x0, a.y0, a.x1 - a.x0 + 1, a.y1 - a.y0 + 1});
   };
-  for (int band = 0; band < s.frame_height; band += band_rows) {
+  for (int band = y0; band < y1; band += band_rows) {
     area changed{w, 0, -1, -1};
-    for (int y = band; y < std::min(band + band_rows, s.frame_height); ++y) {
-      const std::size_t row = static_cast<std::size_t>(y) * w;
+    for (int y = band; y < std::min(band + band_rows, y1); ++y) {
+      const std::size_t row = static_cast<std::size_t>(y) * w + x0;
       const std::uint16_t* now = frame + row;
-      std::uint16_t* before = s.shown.data() + row;
-      int a = 0, b = w - 1;
-      if (s.have_shown && !changed_span(now, before, w, a, b)) continue;
-      std::uint32_t* target = s.rgba.data() + row;
+      std::uint16_t* before = f.shown.data() + row;
+      int a = 0, b = x1 - x0 - 1;
+      if (f.have_shown && !changed_span(now, before, x1 - x0, a, b)) continue;
+      std::uint32_t* target = f.rgba.data() + row;
       for (int x = a; x <= b; ++x) target[x] = table[now[x]];
       std::memcpy(before + a, now + a, static_cast<std::size_t>(b - a + 1) * 2);
       if (changed.x1 < changed.x0) changed.y0 = y;
-      changed = {std::min(changed.x0, a), changed.y0, std::max(changed.x1, b), y};
+      changed = {std::min(changed.x0, x0 + a), changed.y0, std::max(changed.x1, x0 + b), y};
     }
     if (changed.x1 < changed.x0) continue;
     const area both{std::min(last.x0, changed.x0), last.y0, std::max(last.x1, changed.x1),
@@ -219,7 +257,33 @@ void convert_changes(browser_state& s, const std::uint16_t* frame) {
     }
   }
   give(last);
-  s.have_shown = true;
+}
+
+// Puts `f` on the canvas, whose backing store takes its size first where it held the other
+// frame (which clears it: the frame is then taken whole). `changed`: the rectangles (right and
+// bottom excluded) outside which the frame equals the one given before; nullptr: the whole frame
+// is compared.
+void show(browser_state& s, canvas_frame& f, bool large, const std::uint16_t* pixels,
+          const win32::RECT* changed, int count) {
+  if (s.large_on_canvas != large) {
+    vexel_page_canvas_size(f.width, f.height);
+    s.large_on_canvas = large;
+    f.have_shown = false;
+  }
+  s.areas.clear();
+  if (changed == nullptr || !f.have_shown) {
+    convert_changes(f, pixels, 0, 0, f.width, f.height, s.areas);
+  } else {
+    for (int i = 0; i < count; ++i) {
+      const win32::RECT& r = changed[i];
+      const int x0 = std::max<int>(r.left, 0), y0 = std::max<int>(r.top, 0);
+      const int x1 = std::min<int>(r.right, f.width), y1 = std::min<int>(r.bottom, f.height);
+      if (x0 < x1 && y0 < y1) convert_changes(f, pixels, x0, y0, x1, y1, s.areas);
+    }
+  }
+  f.have_shown = true;
+  vexel_page_show(f.rgba.data(), s.areas.data(), static_cast<int>(s.areas.size() / 4));
+  hand_over(true);
 }
 
 }  // namespace
@@ -283,8 +347,8 @@ void backend_pump(bool queue_empty) {
 
 void backend_screen_size(int& width, int& height) {
   const browser_state& s = state();
-  width = s.frames_open ? s.frame_width : canvas_width;
-  height = s.frames_open ? s.frame_height : canvas_height;
+  width = s.frames_open ? s.frame.width : canvas_width;
+  height = s.frames_open ? s.frame.height : canvas_height;
 }
 
 bool backend_display_mode(DWORD index, DEVMODE& mode) {
@@ -301,11 +365,9 @@ bool backend_change_display_mode(const DEVMODE* mode) {
 bool backend_present_open(HWND window, int width, int height) {
   browser_state& s = state();
   if (window != s.hwnd || window == 0) return false;
-  s.frame_width = width;
-  s.frame_height = height;
-  s.rgba.assign(static_cast<std::size_t>(width) * height, 0xFF000000u);
-  s.shown.assign(static_cast<std::size_t>(width) * height, 0);
-  s.have_shown = false;
+  s.frame.open(width, height);
+  s.large.close();
+  s.large_on_canvas = false;
   s.frames_open = true;
   vexel_page_frame_size(width, height);
   return true;
@@ -314,25 +376,38 @@ bool backend_present_open(HWND window, int width, int height) {
 void backend_present(const void* pixels) {
   browser_state& s = state();
   if (!s.frames_open) return;
-  convert_changes(s, static_cast<const std::uint16_t*>(pixels));
-  vexel_page_show(s.rgba.data(), s.areas.data(), static_cast<int>(s.areas.size() / 4));
-  hand_over(true);
+  show(s, s.frame, false, static_cast<const std::uint16_t*>(pixels), nullptr, 0);
 }
 
-// The page shows the frames at the canvas's own size.
+// The size the page shows the canvas at in device pixels, where it has more of them than CSS
+// pixels and has what a larger frame needs; else the frame's own size.
 void backend_present_shown_size(int& width, int& height) {
-  width = state().frame_width;
-  height = state().frame_height;
+  browser_state& s = state();
+  width = s.frame.width;
+  height = s.frame.height;
+  std::int32_t size[2];
+  if (s.frames_open && vexel_page_shown_size(size) && size[0] > 0 && size[1] > 0) {
+    width = size[0];
+    height = size[1];
+  }
 }
 
-void backend_present_large(const void*, int, int, const win32::RECT*, int) {}
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count) {
+  browser_state& s = state();
+  if (!s.frames_open || width <= 0 || height <= 0) return;
+  if (s.large.width != width || s.large.height != height) {
+    s.large.open(width, height);
+    s.large_on_canvas = false;  // the canvas takes the new size
+  }
+  show(s, s.large, true, static_cast<const std::uint16_t*>(pixels), changed, count);
+}
 
 void backend_present_close() {
   browser_state& s = state();
   s.frames_open = false;
-  s.rgba = {};
-  s.shown = {};
-  s.have_shown = false;
+  s.frame.close();
+  s.large.close();
 }
 
 }  // namespace platform::detail

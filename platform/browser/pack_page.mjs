@@ -1,11 +1,14 @@
 // platform: completes the page that the WebAssembly builds left in a folder (./web.sh runs it):
-// the program's four files of each language compressed with gzip (files/), the icons and the
-// web app manifest, the service worker with this build's name and, from all of them, the
-// single-file page vexel-egyenes.html that opens from a folder without network.
+// the program's four files of each language compressed with gzip (files/), and the pictures
+// made at a larger size (name@N.vex) beside them, named in the page, which fetches them only at
+// a device pixel ratio above 1; the icons and the web app manifest, the service worker with this
+// build's name and, from all of them, the single-file page vexel-egyenes.html that opens from a
+// folder without network (without the larger pictures: there the program enlarges the 800 x 600
+// ones, and the file stays small enough to pass around).
 // Usage: node pack_page.mjs <page folder> <folder of the program's files> <icon.svg>
 import { execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
-import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { gzipSync } from 'node:zlib';
@@ -20,10 +23,15 @@ if (!iconSvg) {
 // the files the program reads, in the file system the page builds for it
 const programFiles = ['Fonts.fnt', 'menu.vex', 'sugo.vex', 'vex.vex', 'en/menu.vex', 'en/sugo.vex',
                       'en/vex.vex'];
+// the larger pictures of each language the build made (menu@2.vex...)
+const largePictures = ['', 'en/'].flatMap((folder) => (existsSync(join(assets, folder))
+  ? readdirSync(join(assets, folder)).filter((name) => /^[a-z]+@[0-9]+\.vex$/.test(name)).sort()
+      .map((name) => folder + name)
+  : []));
 // the packed file of older builds is not part of the page any more
 rmSync(join(page, 'index.data'), { force: true });
 const packed = {};
-for (const name of programFiles) {
+for (const name of [...programFiles, ...largePictures]) {
   // level 9 and no name or time in the header: the same files give the same bytes
   packed[name] = gzipSync(readFileSync(join(assets, name)), { level: 9 });
   mkdirSync(dirname(join(page, 'files', name)), { recursive: true });
@@ -55,9 +63,18 @@ writeFileSync(join(page, 'manifest.webmanifest'), `${JSON.stringify(manifest, nu
 
 // the service worker carries the name of this build: a new build is a new worker, which drops
 // the files the old one kept
+// the page names the larger pictures it may fetch
+const listed = /vexelLargePictures: \[[^\]]*\]/;
+const servedPage = readFileSync(join(page, 'index.html'), 'utf8');
+if (!listed.test(servedPage)) {
+  console.error('error: the page has no list of larger pictures (vexelLargePictures)');
+  process.exit(1);
+}
+writeFileSync(join(page, 'index.html'),
+              servedPage.replace(listed, `vexelLargePictures: ${JSON.stringify(largePictures)}`));
 const served = ['index.html', 'index.js', 'index.wasm', 'index.simd.wasm', 'favicon.svg',
                 'manifest.webmanifest', 'icon-192.png', 'icon-512.png',
-                ...programFiles.map((name) => `files/${name}.gz`)];
+                ...[...programFiles, ...largePictures].map((name) => `files/${name}.gz`)];
 const hash = createHash('sha256');
 for (const name of served) hash.update(name).update(readFileSync(join(page, name)));
 const build = hash.digest('hex').slice(0, 16);
@@ -86,6 +103,7 @@ const pieces = [
     base64(readFileSync(join(page, 'favicon.svg')))}"`],
   [/<link rel="manifest"[^>]*>\n/, ''],
   [/<link rel="apple-touch-icon"[^>]*>\n/, ''],
+  [listed, 'vexelLargePictures: []'],
 ];
 for (const [from, to] of pieces) {
   if (!html.match(from)) {

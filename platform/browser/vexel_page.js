@@ -1,6 +1,8 @@
 // platform: the page's side of the browser backend (an Emscripten JavaScript library): the
 // canvas, pointer and key events queued for the program, the clock, the waits that hand the
 // thread back to the browser, in-page message boxes and what the page shows at the program's end.
+// At a device pixel ratio above 1 the canvas's backing store may take a larger frame, drawn at
+// the size the canvas is shown in device pixels; the pointer still speaks in the frame's pixels.
 // The page (shell.html) holds the elements; this file only finds them by id.
 
 mergeInto(LibraryManager.library, {
@@ -10,7 +12,11 @@ mergeInto(LibraryManager.library, {
     events: [],           // [kind, a, b, c, d], taken by vexel_page_next_event
     canvas: null,
     context: null,
-    image: null,          // ImageData over the program's RGBA frame
+    frameWidth: 800,      // the program's frame, in whose pixels the pointer is given
+    frameHeight: 600,
+    deviceSize: null,     // [width, height]: the canvas as shown, in device pixels
+    deviceRatio: 0,       // the device pixel ratio it was measured at
+    image: null,          // ImageData over the program's RGBA frame (or the larger one)
     imageAt: 0,           // its address and the memory it views (the memory may grow)
     imageBuffer: null,
     windowOpen: false,    // the program's window exists: input is wanted
@@ -51,12 +57,54 @@ mergeInto(LibraryManager.library, {
       return vexelPage.keyCodes[e.code] || 0;
     },
 
-    // A pointer position in frame pixels, clamped to the frame.
+    // A pointer position in frame pixels, clamped to the frame (whatever the canvas holds).
     framePoint: function(e) {
-      var c = vexelPage.canvas, r = c.getBoundingClientRect();
-      var x = r.width > 0 ? Math.floor((e.clientX - r.left) * c.width / r.width) : 0;
-      var y = r.height > 0 ? Math.floor((e.clientY - r.top) * c.height / r.height) : 0;
-      return [Math.min(Math.max(x, 0), c.width - 1), Math.min(Math.max(y, 0), c.height - 1)];
+      var p = vexelPage, r = p.canvas.getBoundingClientRect(), w = p.frameWidth, h = p.frameHeight;
+      var x = r.width > 0 ? Math.floor((e.clientX - r.left) * w / r.width) : 0;
+      var y = r.height > 0 ? Math.floor((e.clientY - r.top) * h / r.height) : 0;
+      return [Math.min(Math.max(x, 0), w - 1), Math.min(Math.max(y, 0), h - 1)];
+    },
+
+    // Follows the size the canvas is shown at in device pixels: on a resize, and on a change of
+    // the device pixel ratio (browser zoom, another screen), which a resize may not come with
+    // (and whose event not every browser sends: vexel_page_shown_size looks at the ratio too).
+    // Where the ratio is above 1 the larger pictures are asked for.
+    watchDeviceSize: function(c) {
+      var p = vexelPage;
+      var measure = p.measure = function(exact) {
+        var r = c.getBoundingClientRect(), ratio = window.devicePixelRatio || 1;
+        p.deviceRatio = ratio;
+        var size = [Math.round(r.width * ratio), Math.round(r.height * ratio)];
+        // the browser's exact count where it agrees with the ratio (an emulated ratio may be
+        // left out of it)
+        var agrees = exact && Math.abs(exact[0] - size[0]) <= 1 &&
+            Math.abs(exact[1] - size[1]) <= 1;
+        p.deviceSize = agrees ? exact : size;
+        if (ratio > 1 && Module['vexelNeedLarge'])
+          Module['vexelNeedLarge'](p.deviceSize[0], p.deviceSize[1]);
+      };
+      if (window.ResizeObserver) {
+        var observe = function(box) {
+          new ResizeObserver(function(entries) {
+            var d = entries[entries.length - 1].devicePixelContentBoxSize;
+            measure(d && d[0] ? [d[0].inlineSize, d[0].blockSize] : null);
+          }).observe(c, box ? { box: box } : undefined);
+        };
+        // the exact count of device pixels where the browser tells it
+        try {
+          observe('device-pixel-content-box');
+        } catch (e) {
+          observe(null);
+        }
+      } else {
+        window.addEventListener('resize', function() { measure(null); });
+      }
+      var ratioChange = function() {
+        measure(null);
+        matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)')
+            .addEventListener('change', ratioChange, { once: true });
+      };
+      ratioChange();
     },
 
     // The button mask of PointerEvent.buttons as MK_ bits; a touch or a pen on the surface is
@@ -82,6 +130,7 @@ mergeInto(LibraryManager.library, {
       window['vexelStats'] = vexelPage.stats;
       var c = vexelPage.canvas = d.getElementById('canvas');
       vexelPage.context = c.getContext('2d', { alpha: false });
+      vexelPage.watchDeviceSize(c);
       var queue = function(kind, a, b, c2, d2) {
         if (vexelPage.windowOpen && !vexelPage.boxOpen) vexelPage.events.push([kind, a, b, c2, d2]);
       };
@@ -212,14 +261,37 @@ mergeInto(LibraryManager.library, {
     if (open) document.title = UTF8ToString(titlePtr);
   },
 
-  vexel_page_frame_size__deps: ['$vexelPage'],
+  // The program's frame: its size is the canvas's, and the pointer's pixels.
+  vexel_page_frame_size__deps: ['$vexelPage', 'vexel_page_canvas_size'],
   vexel_page_frame_size: function(width, height) {
+    vexelPage.frameWidth = width;
+    vexelPage.frameHeight = height;
+    _vexel_page_canvas_size(width, height);
+  },
+
+  // The canvas's backing store at the size of the frame it is to take (which clears it).
+  vexel_page_canvas_size__deps: ['$vexelPage'],
+  vexel_page_canvas_size: function(width, height) {
     var c = vexelPage.canvas;
     if (c.width !== width || c.height !== height) {
       c.width = width;
       c.height = height;
       vexelPage.image = null;
     }
+  },
+
+  // The size the canvas is shown at in device pixels into out[0..1], where the device pixel
+  // ratio is above 1 and the larger pictures are in place (or could not be had); else 0: the
+  // page shows the frame as it is, enlarged by the browser.
+  vexel_page_shown_size__deps: ['$vexelPage'],
+  vexel_page_shown_size: function(out) {
+    if ((window.devicePixelRatio || 1) !== vexelPage.deviceRatio) vexelPage.measure(null);
+    var size = vexelPage.deviceSize;
+    if (!size || !((window.devicePixelRatio || 1) > 1)) return 0;
+    if (Module['vexelNeedLarge'] && !Module['vexelNeedLarge'](size[0], size[1])) return 0;
+    HEAP32[out >> 2] = size[0];
+    HEAP32[(out >> 2) + 1] = size[1];
+    return 1;
   },
 
   // Puts the frame of RGBA pixels at `pixels` on the canvas: of it only the `count` rectangles

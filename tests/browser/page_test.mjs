@@ -2,7 +2,7 @@
 // has it, the canvas read back and checked in RGB565 terms by the end-to-end checker; then a
 // start whose title picture is damaged, which must end with the error shown in the page; then a
 // figure line in the address, the saved figure's downloads, the copied line and the address
-// following the figure.
+// following the figure; then the page at device pixel ratio 2, drawn at the canvas's own size.
 // Usage: node page_test.mjs <page folder> <vexel_e2e_check> <folder of the four files> <out folder>
 // (VEXEL_PAGE_ONLY=figure runs the figure's part alone, which needs only the plain build)
 import { execFile } from 'node:child_process';
@@ -172,7 +172,8 @@ const visible = (page, id) =>
   page.evaluate((id) => { const e = document.getElementById(id); return !!e && !e.hidden; }, id);
 
 // Button centres of the panel, and the colours the checks look for (RGB565).
-const button = { exit: [47, 544], chapter3: [156, 569], chapter4: [259, 527], help: [595, 570] };
+const button = { exit: [47, 544], chapter3: [156, 569], chapter4: [259, 527], help: [595, 570],
+                 chapter9: [485, 570] };
 const circumcircle = 0xa000, incircle = 0x0500, vertex = 0x0020;
 const start = [300, 400, 550, 405, 420, 150];
 
@@ -382,6 +383,8 @@ async function firstVisitWeight() {
     const english = counted.served.filter(([, , path]) => path.startsWith('/files/en/'));
     const hungarian = counted.served.filter(([, , path]) => /^\/files\/[a-z]+\.vex/.test(path));
     if (language === 'hu' && english.length) fail('the Hungarian page fetched English pictures');
+    if (counted.served.some(([, , path]) => path.includes('@')))
+      fail('a visit at device pixel ratio 1 fetched pictures made at a larger size');
     if (language === 'en' && (english.length !== 3 || hungarian.length))
       fail('the English page did not fetch just the English pictures');
     await expectCanvas(page, ['intro', language === 'hu' ? assets : join(assets, 'en')]);
@@ -580,6 +583,101 @@ async function quickDrags() {
   }
 }
 
+// The page at device pixel ratio 2 (the canvas shown at 800 x 600 CSS pixels, 1600 x 1200 device
+// pixels): the larger backdrop fetched, the frame drawn at the canvas's size and shown 1:1; a drag,
+// a chapter button and the slider in the frame's own pixels; O the original picture and back; the
+// ratio 1 and 3.
+async function densityTwo() {
+  log('the page at device pixel ratio 2');
+  const { context, page } = await openPage('density 2', {
+    options: { viewport: { width: 800, height: 600 }, deviceScaleFactor: 2 },
+  });
+  const fetched = [];
+  page.on('request', (r) => fetched.push(new URL(r.url()).pathname));
+  await page.goto(base);
+  await expectCanvas(page, ['intro', assets], 20000);
+  await click(page, 400, 20);
+  const canvasSize = () => page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    return `${c.width} x ${c.height}`;
+  });
+  await until('the canvas at 1600 x 1200', async () => (await canvasSize()) === '1600 x 1200');
+  if (!fetched.includes('/files/menu@2.vex.gz')) fail('the larger backdrop was not fetched');
+
+  // Of the screenshot: the pixels that differ from the canvas's own, and the 2 x 2 blocks of the
+  // figure that are not of one colour (none where 800 x 600 pixels are enlarged twice); the full
+  // screen button over the canvas left out.
+  const sharpness = async () => {
+    const shot = (await page.screenshot()).toString('base64');
+    return page.evaluate(async (shot) => {
+      const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${shot}`))
+                                                 .blob());
+      const o = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+      o.drawImage(bitmap, 0, 0);
+      const s = o.getImageData(0, 0, bitmap.width, bitmap.height).data;
+      const c = document.getElementById('canvas');
+      const own = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+      const cover = document.getElementById('fullscreen').getBoundingClientRect();
+      const w = bitmap.width, at = (x, y) => (y * w + x) * 4;
+      const covered = (x, y) => x >= 2 * cover.left && x < 2 * cover.right &&
+                                y >= 2 * cover.top && y < 2 * cover.bottom;
+      let differ = -1, mixed = 0;
+      if (c.width === bitmap.width && c.height === bitmap.height) {
+        differ = 0;
+        for (let y = 0; y < c.height; y++)
+          for (let x = 0, i = at(0, y); x < w; x++, i += 4)
+            if (!covered(x, y) &&
+                (s[i] !== own[i] || s[i + 1] !== own[i + 1] || s[i + 2] !== own[i + 2]))
+              differ++;
+      }
+      const same = (a, b) => s[a] === s[b] && s[a + 1] === s[b + 1] && s[a + 2] === s[b + 2];
+      for (let y = 0; y < 2 * 458; y += 2)
+        for (let x = 0; x < w; x += 2) {
+          const a = at(x, y);
+          if (!covered(x, y) &&
+              (!same(a, at(x + 1, y)) || !same(a, at(x, y + 1)) || !same(a, at(x + 1, y + 1))))
+            mixed++;
+        }
+      return { differ, mixed };
+    }, shot);
+  };
+  await sleep(500);
+  const sharp = await sharpness();
+  log(`  sharp: ${sharp.differ} pixels of the screenshot differ from the canvas's; ` +
+      `${sharp.mixed} blocks of 2 x 2 in the figure not of one colour`);
+  if (sharp.differ !== 0) fail(`the canvas is not shown 1:1 (${sharp.differ} pixels differ)`);
+  if (sharp.mixed < 1000) fail(`the figure looks enlarged from 800 x 600 (${sharp.mixed} blocks)`);
+  await page.screenshot({ path: join(out, 'density2-sharp.png') });
+
+  log('  a drag, the chapter button of chapter 9 and its slider, in the sharp picture');
+  await drag(page, [300, 400], [200, 300]);
+  await click(page, ...button.chapter9);
+  await click(page, 775, 569);  // the slider: speed 20
+  await page.mouse.move(...(await toPage(page, 700, 60)));
+  if ((await canvasSize()) !== '1600 x 1200') fail('the sharp picture went away');
+
+  log('  O: the original picture, where the drag, the chapter and the slider show');
+  await page.keyboard.press('o');
+  await until('the canvas at 800 x 600', async () => (await canvasSize()) === '800 x 600');
+  await expectCanvas(page, ['disc', 200, 300, 3, vertex]);
+  await expectCanvas(page, ['panel', assets, 9, 0, 20]);
+  await page.screenshot({ path: join(out, 'density2-original.png') });
+  const original = await sharpness();
+  if (original.mixed !== 0) fail(`the original picture is not enlarged 2 x 2 (${original.mixed})`);
+  await page.keyboard.press('o');
+  await until('the sharp picture again', async () => (await canvasSize()) === '1600 x 1200');
+
+  log('  the ratio changed as browser zoom does, the page\'s size kept: the frame follows');
+  const cdp = await context.newCDPSession(page);
+  for (const [ratio, size] of [[1, '800 x 600'], [3, '2400 x 1800']]) {
+    await cdp.send('Emulation.setDeviceMetricsOverride',
+                   { width: 800, height: 600, deviceScaleFactor: ratio, mobile: false });
+    await until(`the canvas at ${size} at ratio ${ratio}`,
+                async () => (await canvasSize()) === size);
+  }
+  await context.close();
+}
+
 let status = 0;
 try {
   if (process.env.VEXEL_PAGE_ONLY !== 'figure') {
@@ -589,6 +687,7 @@ try {
     await firstVisitWeight();
     await singleFile();
     await offlineAndUpdate();
+    await densityTwo();
   }
   await figureInTheAddress();
 } catch (e) {
