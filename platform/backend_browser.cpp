@@ -5,8 +5,8 @@
 //
 // What it cannot do:
 // - change the display mode: the frame is the one mode there is (800 x 600 x 16), scaled to the
-//   page by the browser; where the page has more device pixels than CSS pixels (a device pixel
-//   ratio above 1) the program may draw a larger frame at the canvas's size in device pixels;
+//   page by the browser; where the canvas is shown larger than the frame in device pixels (CSS
+//   size x device pixel ratio) the program may draw a larger frame at that size;
 // - move, size, hide or minimise the window: the canvas fills the page; the page being hidden
 //   (another tab, a minimised browser) is what counts as minimised;
 // - ask to close the window: a page has no close request the program could see; leaving the page
@@ -379,8 +379,8 @@ void backend_present(const void* pixels) {
   show(s, s.frame, false, static_cast<const std::uint16_t*>(pixels), nullptr, 0);
 }
 
-// The size the page shows the canvas at in device pixels, where it has more of them than CSS
-// pixels and has what a larger frame needs; else the frame's own size.
+// The size the page shows the canvas at in device pixels, where it is larger than the frame and
+// the page has what a larger frame needs; else the frame's own size.
 void backend_present_shown_size(int& width, int& height) {
   browser_state& s = state();
   width = s.frame.width;

@@ -4,8 +4,8 @@
 // them inside (Module.vexelEmbedded, base64). A file that cannot be had is left out: the program
 // then says which one is missing, as it does on the desktop.
 // The pictures made at larger sizes (menu@2.vex...; Module.vexelLargePictures, named by
-// pack_page.mjs) are fetched only once the page shows the canvas at a device pixel ratio above 1,
-// those the size shown needs (Module.vexelNeedLarge, asked by vexel_page.js); the program runs on
+// pack_page.mjs) are fetched only once the page shows the canvas larger than 800 x 600 device
+// pixels (a large window at any device pixel ratio, or a dense screen), those the size shown needs (Module.vexelNeedLarge, asked by vexel_page.js); the program runs on
 // meanwhile.
 
 // The files are asked for at once, while the program itself loads; the program starts when they

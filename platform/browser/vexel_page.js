@@ -1,8 +1,9 @@
 // platform: the page's side of the browser backend (an Emscripten JavaScript library): the
 // canvas, pointer and key events queued for the program, the clock, the waits that hand the
 // thread back to the browser, in-page message boxes and what the page shows at the program's end.
-// At a device pixel ratio above 1 the canvas's backing store may take a larger frame, drawn at
-// the size the canvas is shown in device pixels; the pointer still speaks in the frame's pixels.
+// Where the canvas is shown larger than the frame in device pixels (CSS size x device pixel
+// ratio: a large window, a projector, a dense screen), its backing store may take a larger frame,
+// drawn at that size; the pointer still speaks in the frame's pixels.
 // The page (shell.html) holds the elements; this file only finds them by id.
 
 mergeInto(LibraryManager.library, {
@@ -65,10 +66,17 @@ mergeInto(LibraryManager.library, {
       return [Math.min(Math.max(x, 0), w - 1), Math.min(Math.max(y, 0), h - 1)];
     },
 
+    // Whether a size in device pixels is larger than the frame: the program then draws a larger
+    // frame (as it does, only where it is larger both ways).
+    largerThanFrame: function(size) {
+      var p = vexelPage;
+      return !!size && size[0] > p.frameWidth && size[1] > p.frameHeight;
+    },
+
     // Follows the size the canvas is shown at in device pixels: on a resize, and on a change of
     // the device pixel ratio (browser zoom, another screen), which a resize may not come with
     // (and whose event not every browser sends: vexel_page_shown_size looks at the ratio too).
-    // Where the ratio is above 1 the larger pictures are asked for.
+    // Where that size is larger than the frame the larger pictures are asked for.
     watchDeviceSize: function(c) {
       var p = vexelPage;
       var measure = p.measure = function(exact) {
@@ -80,7 +88,7 @@ mergeInto(LibraryManager.library, {
         var agrees = exact && Math.abs(exact[0] - size[0]) <= 1 &&
             Math.abs(exact[1] - size[1]) <= 1;
         p.deviceSize = agrees ? exact : size;
-        if (ratio > 1 && Module['vexelNeedLarge'])
+        if (p.largerThanFrame(p.deviceSize) && Module['vexelNeedLarge'])
           Module['vexelNeedLarge'](p.deviceSize[0], p.deviceSize[1]);
       };
       if (window.ResizeObserver) {
@@ -280,14 +288,15 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // The size the canvas is shown at in device pixels into out[0..1], where the device pixel
-  // ratio is above 1 and the larger pictures are in place (or could not be had); else 0: the
-  // page shows the frame as it is, enlarged by the browser.
+  // The size the canvas is shown at in device pixels into out[0..1], where it is larger than the
+  // frame (whatever the device pixel ratio) and the larger pictures are in place (or could not be
+  // had); else 0: the page shows the frame as it is, enlarged by the browser where it is shown
+  // larger.
   vexel_page_shown_size__deps: ['$vexelPage'],
   vexel_page_shown_size: function(out) {
     if ((window.devicePixelRatio || 1) !== vexelPage.deviceRatio) vexelPage.measure(null);
     var size = vexelPage.deviceSize;
-    if (!size || !((window.devicePixelRatio || 1) > 1)) return 0;
+    if (!vexelPage.largerThanFrame(size)) return 0;
     if (Module['vexelNeedLarge'] && !Module['vexelNeedLarge'](size[0], size[1])) return 0;
     HEAP32[out >> 2] = size[0];
     HEAP32[(out >> 2) + 1] = size[1];

@@ -41,10 +41,12 @@ for (const bad of ['//?lang=en', '/%E0%A4']) {
 const browser = await launch();
 
 // A page whose errors, console errors and failed requests are all recorded as failures.
+// The page at 900 x 600: the canvas shown at 800 x 600 (the frame itself, which the checker reads)
+// between black bars.
 async function openPage(name, { route, options = {} } = {}) {
   // a route sees no request that the service worker answers, and the worker can take the page
   // over while it loads (it claims its clients): a page with a route gets no worker
-  const context = await browser.newContext({ viewport: { width: 1000, height: 700 },
+  const context = await browser.newContext({ viewport: { width: 900, height: 600 },
                                              hasTouch: true,
                                              ...(route ? { serviceWorkers: 'block' } : {}),
                                              ...options });
@@ -222,7 +224,7 @@ async function session(name = 'session', url = base, { offline = false } = {}) {
     const b = c.getBoundingClientRect();
     return { w: b.width, h: b.height, left: b.left, rendering: getComputedStyle(c).imageRendering };
   });
-  if (Math.abs(layout.h - 700) > 1 || Math.abs(layout.w - 700 * 4 / 3) > 1)
+  if (Math.abs(layout.h - 600) > 1 || Math.abs(layout.w - 800) > 1)
     fail(`canvas shown at ${layout.w} x ${layout.h}`);
   if (layout.rendering !== 'pixelated') fail(`canvas scaled with "${layout.rendering}"`);
 
@@ -586,7 +588,7 @@ async function quickDrags() {
 // The page at device pixel ratio 2 (the canvas shown at 800 x 600 CSS pixels, 1600 x 1200 device
 // pixels): the larger backdrop fetched, the frame drawn at the canvas's size and shown 1:1; a drag,
 // a chapter button and the slider in the frame's own pixels; O the original picture and back; the
-// ratio 1 and 3.
+// ratio 1 and 3; ratio 1 in a window of 1920 x 1080, drawn sharp as well.
 async function densityTwo() {
   log('the page at device pixel ratio 2');
   const { context, page } = await openPage('density 2', {
@@ -595,17 +597,19 @@ async function densityTwo() {
   const fetched = [];
   page.on('request', (r) => fetched.push(new URL(r.url()).pathname));
   await page.goto(base);
-  await expectCanvas(page, ['intro', assets], 20000);
-  await click(page, 400, 20);
   const canvasSize = () => page.evaluate(() => {
     const c = document.getElementById('canvas');
     return `${c.width} x ${c.height}`;
   });
-  await until('the canvas at 1600 x 1200', async () => (await canvasSize()) === '1600 x 1200');
+  // the intro is drawn at the canvas's size too
+  await until('the intro at 1600 x 1200', async () => (await canvasSize()) === '1600 x 1200',
+              20000);
+  await click(page, 400, 20);
   if (!fetched.includes('/files/menu@2.vex.gz')) fail('the larger backdrop was not fetched');
 
-  // Of the screenshot: the pixels that differ from the canvas's own, and the 2 x 2 blocks of the
-  // figure that are not of one colour (none where 800 x 600 pixels are enlarged twice); the full
+  // Of the screenshot, where it shows the canvas (at k device pixels to a frame pixel): the pixels
+  // that differ from the canvas's own, and the pixels of the figure that differ from a neighbour
+  // showing the same frame pixel were the 800 x 600 frame enlarged (none where it is); the full
   // screen button over the canvas left out.
   const sharpness = async () => {
     const shot = (await page.screenshot()).toString('base64');
@@ -617,25 +621,30 @@ async function densityTwo() {
       const s = o.getImageData(0, 0, bitmap.width, bitmap.height).data;
       const c = document.getElementById('canvas');
       const own = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+      const r = devicePixelRatio, box = c.getBoundingClientRect();
+      const left = Math.round(box.left * r), top = Math.round(box.top * r);
+      const width = Math.round(box.width * r), k = width / 800;
       const cover = document.getElementById('fullscreen').getBoundingClientRect();
-      const w = bitmap.width, at = (x, y) => (y * w + x) * 4;
-      const covered = (x, y) => x >= 2 * cover.left && x < 2 * cover.right &&
-                                y >= 2 * cover.top && y < 2 * cover.bottom;
+      const w = bitmap.width, at = (x, y) => ((top + y) * w + left + x) * 4;
+      const covered = (x, y) => left + x >= r * cover.left && left + x < r * cover.right &&
+                                top + y >= r * cover.top && top + y < r * cover.bottom;
       let differ = -1, mixed = 0;
-      if (c.width === bitmap.width && c.height === bitmap.height) {
+      if (c.width === width && c.height === Math.round(box.height * r)) {
         differ = 0;
-        for (let y = 0; y < c.height; y++)
-          for (let x = 0, i = at(0, y); x < w; x++, i += 4)
+        for (let y = 0, j = 0; y < c.height; y++)
+          for (let x = 0, i = at(0, y); x < c.width; x++, i += 4, j += 4)
             if (!covered(x, y) &&
-                (s[i] !== own[i] || s[i + 1] !== own[i + 1] || s[i + 2] !== own[i + 2]))
+                (s[i] !== own[j] || s[i + 1] !== own[j + 1] || s[i + 2] !== own[j + 2]))
               differ++;
       }
       const same = (a, b) => s[a] === s[b] && s[a + 1] === s[b + 1] && s[a + 2] === s[b + 2];
-      for (let y = 0; y < 2 * 458; y += 2)
-        for (let x = 0; x < w; x += 2) {
+      const pixel = (x) => Math.floor((x + 0.5) / k);  // the frame pixel a shown pixel enlarges
+      for (let y = 0; y < Math.floor(k * 458) - 1; y++)
+        for (let x = 0; x < width - 1; x++) {
           const a = at(x, y);
           if (!covered(x, y) &&
-              (!same(a, at(x + 1, y)) || !same(a, at(x, y + 1)) || !same(a, at(x + 1, y + 1))))
+              ((pixel(x + 1) === pixel(x) && !same(a, at(x + 1, y))) ||
+               (pixel(y + 1) === pixel(y) && !same(a, at(x, y + 1)))))
             mixed++;
         }
       return { differ, mixed };
@@ -644,9 +653,9 @@ async function densityTwo() {
   await sleep(500);
   const sharp = await sharpness();
   log(`  sharp: ${sharp.differ} pixels of the screenshot differ from the canvas's; ` +
-      `${sharp.mixed} blocks of 2 x 2 in the figure not of one colour`);
+      `${sharp.mixed} pixels of the figure unlike their enlarged neighbour`);
   if (sharp.differ !== 0) fail(`the canvas is not shown 1:1 (${sharp.differ} pixels differ)`);
-  if (sharp.mixed < 1000) fail(`the figure looks enlarged from 800 x 600 (${sharp.mixed} blocks)`);
+  if (sharp.mixed < 1000) fail(`the figure looks enlarged from 800 x 600 (${sharp.mixed})`);
   await page.screenshot({ path: join(out, 'density2-sharp.png') });
 
   log('  a drag, the chapter button of chapter 9 and its slider, in the sharp picture');
@@ -675,6 +684,17 @@ async function densityTwo() {
     await until(`the canvas at ${size} at ratio ${ratio}`,
                 async () => (await canvasSize()) === size);
   }
+
+  log('  ratio 1 in a window of 1920 x 1080 (a projector): the frame drawn at 1440 x 1080');
+  await cdp.send('Emulation.setDeviceMetricsOverride',
+                 { width: 1920, height: 1080, deviceScaleFactor: 1, mobile: false });
+  await until('the canvas at 1440 x 1080', async () => (await canvasSize()) === '1440 x 1080');
+  await sleep(500);
+  const projector = await sharpness();
+  log(`  sharp at ratio 1: ${projector.differ} pixels differ from the canvas's; ` +
+      `${projector.mixed} pixels of the figure unlike their enlarged neighbour`);
+  if (projector.differ !== 0) fail(`the canvas is not shown 1:1 (${projector.differ} differ)`);
+  if (projector.mixed < 1000) fail(`the figure looks enlarged at ratio 1 (${projector.mixed})`);
   await context.close();
 }
 
