@@ -1,8 +1,9 @@
 // Cost of the page in headless Chromium while the point of the pedal-line chapter turns: frames
 // presented against the browser's animation frames, our time per frame (compose, convert, put on
-// the canvas) and the processor time of all of Chromium's processes; at device pixel ratio 1 (the
-// 800 x 600 frame enlarged) and 2 (the frame drawn at the canvas's size), the second beside a bare
-// Canvas 2D page that draws the same figure at the same size every animation frame.
+// the canvas) and the processor time of all of Chromium's processes; at device pixel ratio 1 and 2
+// (the canvas shown at 1024 x 768 and 2048 x 1536 device pixels, larger than the 800 x 600 frame
+// both: the frame drawn at the canvas's size), the second beside a bare Canvas 2D page that draws
+// the same figure at the same size every animation frame.
 // Usage: node page_bench.mjs <page folder> [seconds]   (VEXEL_NODE_DIR: playwright-core's folder)
 // VEXEL_BENCH_SHOT=<file.png>: screenshots of the turning point, <file>.png at ratio 1,
 // <file>-density2.png and <file>-density2-original.png (after the key O) at ratio 2.
@@ -273,7 +274,7 @@ server.kill();
 
 const ms = (v) => `${v.toFixed(2)} ms`;
 const rows = [
-  ['', 'ratio 1 (today)', 'ratio 2', 'bare page, ratio 2'],
+  ['', 'ratio 1', 'ratio 2', 'bare page, ratio 2'],
   ['canvas backing store', one.canvas, two.canvas, bare.canvas],
   ['frames per s', ...[one, two, bare].map((r) => (r.frames / r.elapsed).toFixed(1))],
   ['animation frames per s', ...[one, two, bare].map((r) =>
