@@ -66,8 +66,8 @@ mergeInto(LibraryManager.library, {
       return [Math.min(Math.max(x, 0), w - 1), Math.min(Math.max(y, 0), h - 1)];
     },
 
-    // Whether a size in device pixels is larger than the frame: the program then draws a larger
-    // frame (as it does, only where it is larger both ways).
+    // Whether a size in device pixels is larger than the frame both ways: where it is, and only
+    // there, the program draws a larger frame.
     largerThanFrame: function(size) {
       var p = vexelPage;
       return !!size && size[0] > p.frameWidth && size[1] > p.frameHeight;
