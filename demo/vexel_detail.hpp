@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orla_types.hpp"
+#include "win32.hpp"
 
 namespace orla {
 struct VIRTUALWINDOW;
@@ -206,6 +207,10 @@ void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame
 // last clear (everywhere when nothing is known of the layer): what the layer laid over the frame.
 void restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
                          orla::VIRTUALWINDOW& to);
+// Appends the rectangles (right and bottom excluded) of the tiles recorded since the layer's
+// last clear or before it: outside them the layer is black now and was before that clear. False
+// when the layer's content then or now is not known.
+bool layer_changes(const orla::VIRTUALWINDOW& layer, std::vector<win32::RECT>& out);
 // Forgets the records: the next clear of a layer clears all of it.
 void forget_layer_damage();
 // True when pixel (x, y) of the layer is recorded as drawn since the last clear.

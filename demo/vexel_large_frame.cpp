@@ -35,6 +35,11 @@ struct large_state {
   bool kept = false;
   std::vector<area> changed;
   bool brightened = false;
+  // what differs from the large frame presented before: the areas the frame before changed (now
+  // restored), everywhere when the frame was copied whole; the rectangles told the presenter
+  std::vector<area> restored;
+  bool whole = true;
+  std::vector<win32::RECT> told;
 };
 large_state large;
 
@@ -43,6 +48,7 @@ void release_windows() {
   large.backdrop_of = nullptr;
   large.kept = false;
   large.changed.clear();
+  large.restored.clear();
 }
 
 // Records an area of the large frame changed by something other than the figure's layer.
@@ -190,7 +196,8 @@ void detail::begin_large_frame() {
   }
   // the backdrop back where the last large frame changed it: under its figure, its tints and
   // its message; the whole of it after a brightness or a new backdrop
-  if (!large.kept || large.brightened) {
+  large.whole = !large.kept || large.brightened;
+  if (large.whole) {
     std::copy_n(large.backdrop.DATA, static_cast<std::size_t>(width) * height, large.frame.DATA);
   } else {
     restore_under_layer(large.layer, large.backdrop, large.frame);
@@ -202,6 +209,7 @@ void detail::begin_large_frame() {
   }
   large.kept = true;
   large.brightened = false;
+  large.restored.swap(large.changed);
   large.changed.clear();
   clear_layer(large.layer);
 }
@@ -252,9 +260,21 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
 }
 
 void detail::present_frame() {
-  if (large.scale > 0)
-    dravo::detail::blit_large(large.frame.DATA, large.frame.BREITE, large.frame.HOEHE);
-  else
+  if (large.scale > 0) {
+    // the presenter sends on only what may have changed: the figure's tiles of this frame and
+    // the last, the areas either changed; all of it after a whole copy or a brightness
+    const win32::RECT* changes = nullptr;
+    large.told.clear();
+    if (!large.whole && !large.brightened && layer_changes(large.layer, large.told)) {
+      for (const auto* areas : {&large.restored, &large.changed})
+        for (const area& a : *areas)
+          large.told.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
+      static const win32::RECT none{};
+      changes = large.told.empty() ? &none : large.told.data();
+    }
+    dravo::detail::blit_large(large.frame.DATA, large.frame.BREITE, large.frame.HOEHE, changes,
+                              static_cast<int>(large.told.size()));
+  } else
     orla::FLIP_DD(RESULT.DATA);
   // the next frame starts its own large frame, or shows the original (the help screen)
   large.scale = 0;

@@ -848,6 +848,10 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
     });
     EXPECT_EQ(run_steps(steps).exit_code, 0);
     EXPECT_GT(headless::large_frames_presented(), 0u);
+    // the presenter is told where each frame may differ from the one before: nowhere else
+    EXPECT_GT(headless::large_frames_told_changes(), 5u);
+    EXPECT_EQ(headless::large_pixels_changed_untold(), 0u)
+        << "pixels changed outside the rectangles the presenter was told";
     detail::choose_original_pixels(false);
   }
   headless::set_shown_size(0, 0);
