@@ -242,6 +242,13 @@ void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, L
 void finish_large_frame(BYTE brightness);
 // Rows top..bottom of the 800 x 600 frame from column left on, enlarged into the large frame.
 void copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left);
+// The 800 x 600 frame's figure is drawn this frame: where the original picture is shown, or
+// where the frame is saved or shown (help, exit); otherwise only what is shown is drawn (hit
+// tests are geometric).
+bool small_figure_wanted();
+// Draws the 800 x 600 frame's figure where the last frame left it out (the fade-out shows that
+// frame).
+void complete_small_frame();
 // Presents the large frame when there is one, else the 800 x 600 frame.
 void present_frame();
 // Frees the large frame's windows.
@@ -436,6 +443,8 @@ std::string save_stem(BYTE chapter, const std::tm& when);
 // Asks the frame loop to save the figure (Ctrl+S, S) or to copy its line (Ctrl+C) after the
 // frame is presented.
 void request_save();
+// A save is asked for: this frame's end saves its 800 x 600 frame.
+bool save_requested();
 void request_copy();
 // After a frame is presented: saves or copies what was asked for, and tells the platform of a
 // new figure line when a drag ended or the chapter changed.

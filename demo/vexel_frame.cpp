@@ -80,11 +80,13 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
+  // while the large frame is shown, the 800 x 600 frame's figure is drawn only to be saved
+  const bool small = detail::small_figure_wanted();
   PONTVILAGOSIT();
-  detail::draw_figure();
+  if (small) detail::draw_figure();
   detail::draw_large_figure();
   PONTMOZGAT();
-  detail::lay_layer_over(SPRITE01, RESULT);
+  if (small) detail::lay_layer_over(SPRITE01, RESULT);
   detail::lay_large_layer();
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
@@ -153,6 +155,7 @@ int VEXEL_MAIN() {
     FRAME();
   } while (detail::frame_loop_goes_on());
   orla::CURSORVISIBLE(false);
+  detail::complete_small_frame();
   detail::program_phase = phase::fading;
   LAMPALE();
   MEMORIA_FELSZABADITAS();

@@ -40,6 +40,8 @@ struct large_state {
   std::vector<area> restored;
   bool whole = true;
   std::vector<win32::RECT> told;
+  // the last frame left the figure out of the 800 x 600 frame
+  bool small_figure_left_out = false;
 };
 large_state large;
 
@@ -257,6 +259,21 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
           RESULT.DATA[static_cast<std::size_t>(sy) * WIDTH + sx];
     }
   }
+}
+
+bool detail::small_figure_wanted() {
+  // a click of help or exit shows this 800 x 600 frame (before the help picture, in the fade)
+  large.small_figure_left_out = large.scale > 0 && !save_requested() &&
+                                !GOMBKATTINT(help_button) && !GOMBKATTINT(exit_button);
+  return !large.small_figure_left_out;
+}
+
+void detail::complete_small_frame() {
+  if (!large.small_figure_left_out) return;
+  large.small_figure_left_out = false;
+  clear_layer(SPRITE01);
+  draw_figure();
+  lay_layer_over(SPRITE01, RESULT);
 }
 
 void detail::present_frame() {
