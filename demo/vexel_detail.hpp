@@ -242,12 +242,11 @@ void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, L
 void finish_large_frame(BYTE brightness);
 // Rows top..bottom of the 800 x 600 frame from column left on, enlarged into the large frame.
 void copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left);
-// The 800 x 600 frame's figure is drawn this frame: where the original picture is shown, or
-// where the frame is saved or shown (help, exit); otherwise only what is shown is drawn (hit
-// tests are geometric).
+// The 800 x 600 frame is composed this frame (known from begin_large_frame on): where the
+// original picture is shown, or where the frame is saved or shown (help, exit); otherwise only
+// the large frame is (hit tests are geometric).
 bool small_figure_wanted();
-// Draws the 800 x 600 frame's figure where the last frame left it out (the fade-out shows that
-// frame).
+// Composes the 800 x 600 frame where the last frame left it out (the fade-out shows it).
 void complete_small_frame();
 // Presents the large frame when there is one, else the 800 x 600 frame.
 void present_frame();

@@ -182,9 +182,13 @@ void detail::begin_large_frame() {
   if (large.original_only || width <= WIDTH || height <= HEIGHT || BACKGROUND.DATA == nullptr ||
       BACKGROUND.BREITE != WIDTH || BACKGROUND.HOEHE != HEIGHT) {
     large.scale = 0;
+    large.small_figure_left_out = false;
     return;
   }
   large.scale = static_cast<double>(width) / WIDTH;
+  // a click of help or exit shows this 800 x 600 frame (before the help picture, in the fade)
+  large.small_figure_left_out =
+      !save_requested() && !GOMBKATTINT(help_button) && !GOMBKATTINT(exit_button);
   const auto layer_rows = static_cast<LONGINT>(std::lrint(scene_rows * large.scale));
   if (large.frame.DATA == nullptr || large.frame.BREITE != width || large.frame.HOEHE != height) {
     release_windows();
@@ -251,10 +255,14 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
   if (large.scale <= 0) return;
   const auto at = [](LONGINT v) { return static_cast<LONGINT>(std::lrint(v * large.scale)); };
   changed(at(left), at(top), large.frame.BREITE - 1, at(bottom + 1));
+  // (only from those rows and columns: the rest of that frame is not composed while the large
+  // one is shown)
   for (LONGINT y = at(top); y < std::min(at(bottom + 1), large.frame.HOEHE); ++y) {
-    const auto sy = std::min<LONGINT>(static_cast<LONGINT>(y / large.scale), HEIGHT - 1);
+    const auto sy =
+        std::clamp<LONGINT>(static_cast<LONGINT>(y / large.scale), top, std::min(bottom, HEIGHT - 1));
     for (LONGINT x = at(left); x < large.frame.BREITE; ++x) {
-      const auto sx = std::min<LONGINT>(static_cast<LONGINT>(x / large.scale), WIDTH - 1);
+      const auto sx =
+          std::clamp<LONGINT>(static_cast<LONGINT>(x / large.scale), left, WIDTH - 1);
       large.frame.DATA[static_cast<std::size_t>(y) * large.frame.BREITE + x] =
           RESULT.DATA[static_cast<std::size_t>(sy) * WIDTH + sx];
     }
@@ -262,15 +270,15 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
 }
 
 bool detail::small_figure_wanted() {
-  // a click of help or exit shows this 800 x 600 frame (before the help picture, in the fade)
-  large.small_figure_left_out = large.scale > 0 && !save_requested() &&
-                                !GOMBKATTINT(help_button) && !GOMBKATTINT(exit_button);
   return !large.small_figure_left_out;
 }
 
+// (without the button tints, which only the frame's own pass lays: this is for a fade-out after
+// the window closed, the exit button and its key composing their frame whole)
 void detail::complete_small_frame() {
   if (!large.small_figure_left_out) return;
   large.small_figure_left_out = false;
+  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
   clear_layer(SPRITE01);
   draw_figure();
   lay_layer_over(SPRITE01, RESULT);
