@@ -223,15 +223,18 @@ struct scaled_painter {
     const double h = stroke_width(q.VASTAGSAG) / 2;
     const WORD colour = is_shadow ? shadow : orla::PACK(q.R, q.G, q.B);
     // a chord of length c on a curve of curvature k leaves it by about k c^2 / 8; the curvature
-    // is at most 1 / |P|
-    const double chord = std::sqrt(8 * 0.25 / scale * std::fabs(q.P));
-    const double pieces = std::clamp(std::ceil((t1 - t0) / std::max(chord, 0.5)), 1.0, 20000.0);
+    // is 1 / |P| at the vertex and (1 + u^2)^(-3/2) / |P| at t = u P, where the curve runs
+    // (1 + u^2)^(1/2) times as fast as t: a step of t may grow as (1 + u^2)^(1/4)
+    const double chord = std::max(std::sqrt(8 * 0.25 / scale * std::fabs(q.P)), 0.5);
+    const double least = (t1 - t0) / 20000;
     double px = 0, py = 0;
-    for (int k = 0; k <= static_cast<int>(pieces); ++k) {
-      const double t = t0 + (t1 - t0) * k / pieces;
+    for (double t = t0, next = t0; t <= t1; t = next) {
+      const double u = t / q.P;
+      next = t < t1 ? std::min(t + std::max(chord * std::sqrt(std::sqrt(1 + u * u)), least), t1)
+                    : t1 + 1;
       const double v = t * t / twice - half;
       const double x = q.FX + d + t * cs - v * sn, y = q.FY + d + t * sn + v * cs;
-      if (k > 0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
+      if (t > t0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
                     std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
         stroke(px, py, x, y, h, true, colour);
       px = x, py = y;
