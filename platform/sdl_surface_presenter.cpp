@@ -11,6 +11,8 @@ namespace {
 // Frame rows compared and sent together: small enough that a slanted line changes little of a
 // band, large enough that a frame needs few rectangles.
 constexpr int band_rows = 8;
+// Runs of changed columns in a band closer than this are sent as one rectangle.
+constexpr int run_gap = 64;
 
 // The viewport of a width x height frame in a w x h window: as large as it goes, proportions kept,
 // centred (the letterbox SDL's renderer lays with a logical size).
@@ -197,9 +199,15 @@ void surface_presenter::take_row(const std::uint16_t* frame, int y, int x0, int 
   if (first == x1 - x0) return;
   const int last = last_difference(now, was, x1 - x0);
   std::memcpy(was + first, now + first, static_cast<std::size_t>(last - first + 1) * 2);
-  const auto band = static_cast<std::size_t>(y / band_rows);
-  band_left_[band] = std::min(band_left_[band], x0 + first);
-  band_right_[band] = std::max(band_right_[band], x0 + last);
+  auto& runs = band_runs_[static_cast<std::size_t>(y / band_rows)];
+  // the rows of a band mostly repeat the run of the row before
+  if (!runs.empty() && runs.back().first <= x0 + last + run_gap &&
+      x0 + first <= runs.back().second + run_gap) {
+    runs.back().first = std::min(runs.back().first, x0 + first);
+    runs.back().second = std::max(runs.back().second, x0 + last);
+  } else {
+    runs.emplace_back(x0 + first, x0 + last);
+  }
 }
 
 void surface_presenter::present(const void* pixels, const SDL_Rect* changed, int count) {
@@ -217,8 +225,8 @@ void surface_presenter::present(const void* pixels, const SDL_Rect* changed, int
   // the columns that changed in each band of rows: where the frame was told to differ, or
   // anywhere
   const std::size_t bands = static_cast<std::size_t>((height_ + band_rows - 1) / band_rows);
-  band_left_.assign(bands, width_);
-  band_right_.assign(bands, -1);
+  band_runs_.resize(bands);
+  for (auto& runs : band_runs_) runs.clear();
   if (changed == nullptr) {
     for (int y = 0; y < height_; ++y) take_row(frame, y, 0, width_);
   } else {
@@ -232,11 +240,23 @@ void surface_presenter::present(const void* pixels, const SDL_Rect* changed, int
   }
   rects_.clear();
   for (std::size_t band = 0; band < bands; ++band) {
-    if (band_right_[band] < 0) continue;
-    const int y0 = static_cast<int>(band) * band_rows;
-    const SDL_Rect r =
-        convert(surface, band_left_[band], y0, band_right_[band] + 1, std::min(y0 + band_rows, height_));
-    if (r.w > 0 && r.h > 0) rects_.push_back(r);
+    auto& runs = band_runs_[band];
+    if (runs.empty()) continue;
+    // the runs in column order, those closer than the gap joined
+    std::sort(runs.begin(), runs.end());
+    std::size_t joined = 0;
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+      if (runs[k].first <= runs[joined].second + run_gap)
+        runs[joined].second = std::max(runs[joined].second, runs[k].second);
+      else
+        runs[++joined] = runs[k];
+    }
+    runs.resize(joined + 1);
+    const int y0 = static_cast<int>(band) * band_rows, y1 = std::min(y0 + band_rows, height_);
+    for (const auto& [first, last] : runs) {
+      const SDL_Rect r = convert(surface, first, y0, last + 1, y1);
+      if (r.w > 0 && r.h > 0) rects_.push_back(r);
+    }
   }
   if (!rects_.empty())
     SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace platform::detail {
@@ -37,8 +38,8 @@ class surface_presenter {
   // rectangle written.
   SDL_Rect convert(SDL_Surface* surface, int fx0, int fy0, int fx1, int fy1);
   void draw_all(SDL_Surface* surface);
-  // Takes the differing pixels of frame row y, columns x0..x1-1, into the shown frame and widens
-  // its band's columns to hold them.
+  // Takes the differing pixels of frame row y, columns x0..x1-1, into the shown frame and adds
+  // their columns to its band's.
   void take_row(const std::uint16_t* frame, int y, int x0, int x1);
 
   SDL_Window* window_ = nullptr;
@@ -54,7 +55,8 @@ class surface_presenter {
   std::vector<int> first_column_, end_column_;  // frame column -> viewport columns showing it
   std::vector<int> first_row_, end_row_;        // frame row -> viewport rows showing it
   std::vector<SDL_Rect> rects_;
-  std::vector<int> band_left_, band_right_;  // per band of rows: the columns that changed
+  // per band of rows: the runs of columns that changed (first, last)
+  std::vector<std::vector<std::pair<int, int>>> band_runs_;
 };
 
 }  // namespace platform::detail
