@@ -200,6 +200,9 @@ void mark_layer_ring(const orla::VIRTUALWINDOW& layer, std::int64_t cx, std::int
 // Clears the layer to black: only what was recorded since the last clear, or the whole layer
 // the first time and whenever the layer was made anew.
 void clear_layer(orla::VIRTUALWINDOW& layer);
+// Starts the layer's record anew as clear_layer does, for a layer whose pixels are not drawn
+// (what it records is drawn straight into a frame).
+void restart_layer_record(const orla::VIRTUALWINDOW& layer);
 // Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
 // the parts recorded since the last clear.
 void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
@@ -231,9 +234,8 @@ const orla::VIRTUALWINDOW& large_frame();
 // Starts a normal frame's large frame where the screen shows the frame larger than 800 x 600 and
 // the user has not chosen the original: its backdrop copied in, its figure layer cleared.
 void begin_large_frame();
-// The figure drawn at the large frame's scale into its layer, and the layer laid over it.
+// The figure drawn at the large frame's scale into it (its layer keeps the record).
 void draw_large_figure();
-void lay_large_layer();
 // A button tint of the 800 x 600 frame (rectangle, colour window, levels) laid on the large
 // frame where it shows that rectangle.
 void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width,
@@ -415,6 +417,11 @@ std::string figure_svg(const std::string& title, const std::string& description,
 // in the walk's order (vexel_figure_scaled.cpp). The layer is black where nothing is drawn;
 // what is drawn is recorded in the layer's record.
 void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
+// The same straight into a frame of the layer's width over the backdrop it was copied from, as
+// the layer laid over it would show (black shows the backdrop); recorded in the layer's record,
+// the layer's pixels untouched.
+void draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
+                             const orla::VIRTUALWINDOW& backdrop);
 // A pixel's colour as SVG writes it: "#rrggbb".
 std::string svg_colour(WORD pixel);
 // A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.

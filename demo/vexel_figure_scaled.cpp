@@ -54,10 +54,14 @@ double stroke_width(unsigned width) {
 }
 
 struct scaled_painter {
-  orla::VIRTUALWINDOW& layer;
+  orla::VIRTUALWINDOW& layer;  // its size bounds the drawing, its record takes what is drawn
   double scale;
   double inverse = 1 / scale;
   WORD shadow = orla::PACK(shadow_r, shadow_g, shadow_b);
+  // where the pixels go (the layer's, or a frame's of the layer's width), and the backdrop a
+  // black pixel shows when they go straight into the frame (black lets the backdrop through)
+  WORD* out = layer.DATA;
+  const WORD* under = nullptr;
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
@@ -81,7 +85,11 @@ struct scaled_painter {
         std::min(std::floor(pixel_of(span.hi)), static_cast<double>(layer.BREITE - 1));
     if (left > right) return;
     const auto l = static_cast<std::int64_t>(left), r = static_cast<std::int64_t>(right);
-    std::fill_n(layer.DATA + y * layer.BREITE + l, r - l + 1, colour);
+    const std::int64_t at = y * layer.BREITE + l;
+    if (colour == 0 && under != nullptr)
+      std::copy_n(under + at, r - l + 1, out + at);
+    else
+      std::fill_n(out + at, r - l + 1, colour);
     mark(y, l, r);
   }
 
@@ -245,7 +253,19 @@ struct scaled_painter {
 }  // namespace
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
-  scaled_painter painter{layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), {}, 0};
+  scaled_painter painter{
+      layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), layer.DATA, nullptr, {}, 0};
+  paint_figure(painter);
+}
+
+void detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
+                                     orla::VIRTUALWINDOW& frame,
+                                     const orla::VIRTUALWINDOW& backdrop) {
+  if (frame.BREITE != layer.BREITE || backdrop.BREITE != layer.BREITE ||
+      frame.HOEHE < layer.HOEHE || backdrop.HOEHE < layer.HOEHE)
+    return;
+  scaled_painter painter{layer,      scale,         1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
+                         frame.DATA, backdrop.DATA, {},        0};
   paint_figure(painter);
 }
 

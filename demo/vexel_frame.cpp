@@ -87,7 +87,6 @@ void ELEMEK_KIRAJZOLASA() {
   detail::draw_large_figure();
   PONTMOZGAT();
   if (small) detail::lay_layer_over(SPRITE01, RESULT);
-  detail::lay_large_layer();
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }

@@ -194,7 +194,8 @@ void detail::begin_large_frame() {
     release_windows();
     orla::INIT_VW(large.frame, width, height, true);
     orla::INIT_VW(large.backdrop, width, height, true);
-    orla::INIT_VW(large.layer, width, std::min<LONGINT>(layer_rows, height), true);
+    // the figure's layer is only its size and its record: the figure goes straight into the frame
+    orla::CALCULATEVW(large.layer, width, std::min<LONGINT>(layer_rows, height));
   }
   if (large.backdrop_of != BACKGROUND.DATA) {
     make_backdrop();
@@ -217,15 +218,13 @@ void detail::begin_large_frame() {
   large.brightened = false;
   large.restored.swap(large.changed);
   large.changed.clear();
-  clear_layer(large.layer);
+  restart_layer_record(large.layer);
 }
 
 void detail::draw_large_figure() {
-  if (large.scale > 0) draw_figure_scaled(large.layer, large.scale);
-}
-
-void detail::lay_large_layer() {
-  if (large.scale > 0) lay_layer_over(large.layer, large.frame);
+  // straight into the frame: its layer only keeps the record of what was drawn
+  if (large.scale > 0)
+    draw_figure_scaled_onto(large.layer, large.scale, large.frame, large.backdrop);
 }
 
 void detail::tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y,

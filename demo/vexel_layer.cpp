@@ -218,6 +218,13 @@ void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
   damage.drawn.clear();
 }
 
+void detail::restart_layer_record(const orla::VIRTUALWINDOW& layer) {
+  layer_damage& damage = damage_of(layer);
+  damage.known_before = damage.known;
+  damage.drawn.clear();
+  damage.known = true;
+}
+
 void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame) {
   if (layer.DATA == nullptr || frame.DATA == nullptr) return;
   layer_damage& damage = damage_of(layer);
