@@ -419,9 +419,13 @@ std::string figure_svg(const std::string& title, const std::string& description,
 void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
 // The same straight into a frame of the layer's width over the backdrop it was copied from, as
 // the layer laid over it would show (black shows the backdrop); recorded in the layer's record,
-// the layer's pixels untouched.
-void draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
-                             const orla::VIRTUALWINDOW& backdrop);
+// the layer's pixels untouched. True when the rectangles (right and bottom excluded) outside
+// which it drew the same as the last drawing onto that frame are appended to `changes` (the tiles
+// of the elements that changed, came or went); false when that is not known.
+bool draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
+                             const orla::VIRTUALWINDOW& backdrop, std::vector<win32::RECT>& changes);
+// The next drawing onto a frame does not know the last one.
+void forget_figure_drawn();
 // A pixel's colour as SVG writes it: "#rrggbb".
 std::string svg_colour(WORD pixel);
 // A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.

@@ -3,8 +3,10 @@
 // the SVG drawing (vexel_figure_svg.cpp) filled where they cover a pixel's centre.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <vector>
 
 #include "orla.hpp"
 #include "vexel.hpp"
@@ -53,6 +55,45 @@ double stroke_width(unsigned width) {
   return width <= 1 ? 1.0 : 2.0 * width - 1.0;
 }
 
+// The tiles of the layer's record one element marked: a band and its tiles left..right.
+struct tile_run {
+  std::int64_t band = -1, left = 0, right = -1;
+};
+
+// What each element drew when it was drawn last (by kind, index and shadow): what it was drawn
+// from, and the tiles it marked. An element drawn from the same values covers the same pixels
+// with the same colour, so a pixel can differ between two frames only where an element that
+// changed, came or went drew in one of them.
+struct element_drawn {
+  std::uint64_t values = 0;
+  bool drawn = false;
+  std::vector<tile_run> tiles;
+};
+constexpr int element_kinds = 5, element_slots = 64;
+struct figure_drawn {
+  std::vector<element_drawn> elements =
+      std::vector<element_drawn>(element_kinds * element_slots * 2);
+};
+struct drawn_history {
+  figure_drawn before, now;
+  // the layer and scale it is for; valid: `before` holds the last drawing into that layer
+  LONGINT width = 0, height = 0;
+  double scale = 0;
+  bool valid = false;
+};
+drawn_history history;
+
+// A running hash of the values an element is drawn from.
+struct values_hash {
+  std::uint64_t h = 1469598103934665603ull;
+  void add(double v) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    h = (h ^ bits) * 1099511628211ull;
+    h ^= h >> 29;
+  }
+};
+
 struct scaled_painter {
   orla::VIRTUALWINDOW& layer;  // its size bounds the drawing, its record takes what is drawn
   double scale;
@@ -62,6 +103,23 @@ struct scaled_painter {
   // black pixel shows when they go straight into the frame (black lets the backdrop through)
   WORD* out = layer.DATA;
   const WORD* under = nullptr;
+  // where each element's tiles are kept (nullptr: not kept), and the element being drawn
+  figure_drawn* record = nullptr;
+  element_drawn* current = nullptr;
+
+  // Starts an element: its values, and its tiles from now on.
+  void begin(int kind, BYTE index, bool is_shadow, std::initializer_list<double> values) {
+    if (record == nullptr) return;
+    current = &record->elements[static_cast<std::size_t>(
+        (kind * element_slots + std::min<int>(index, element_slots - 1)) * 2 + is_shadow)];
+    values_hash hash;
+    for (const double v : values) hash.add(v);
+    current->values = hash.h;
+    current->drawn = true;
+    current->tiles.clear();
+    // the tiles marked last belong to the element before
+    marked[0] = marked[1] = tiles{};
+  }
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
@@ -111,6 +169,7 @@ struct scaled_painter {
         (t.right + 1) * detail::layer_tile_width - 1, (t.band + 1) * detail::layer_tile_height - 1);
     marked[next_mark] = t;
     next_mark = 1 - next_mark;
+    if (current != nullptr) current->tiles.push_back({t.band, t.left, t.right});
   }
 
   void disc(double cx, double cy, double r, WORD colour) {
@@ -182,12 +241,16 @@ struct scaled_painter {
   void point(BYTE i, bool is_shadow) {
     const auto& p = PONT[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(0, i, is_shadow, {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)});
     disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
   }
 
   void segment(BYTE i, bool is_shadow) {
     const auto& s = SZAKASZ[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(1, i, is_shadow,
+          {s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, double(s.VASTAGSAG), double(s.R), double(s.G),
+           double(s.B)});
     stroke(s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, stroke_width(s.VASTAGSAG) / 2, true,
            is_shadow ? shadow : orla::PACK(s.R, s.G, s.B));
   }
@@ -195,6 +258,9 @@ struct scaled_painter {
   void line(BYTE i, bool is_shadow) {
     const auto& e = EGYENES[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(2, i, is_shadow,
+          {d, double(e.YXFORMA), double(e.XYFORMA), e.M, e.C, e.M2, e.C2, double(e.VASTAGSAG),
+           double(e.R), double(e.G), double(e.B)});
     // a point of the line and its direction, from the better conditioned of its two forms
     double px, py, dx, dy;
     if (e.YXFORMA && (!e.XYFORMA || std::fabs(e.M) <= 1)) {
@@ -211,6 +277,9 @@ struct scaled_painter {
   void circle(BYTE i, bool is_shadow) {
     const auto& k = KOR[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(3, i, is_shadow,
+          {k.X + d, k.Y + d, double(k.SUGAR), double(k.VASTAGSAG), double(k.R), double(k.G),
+           double(k.B)});
     // the rings R, R+1, R-1, R+2 ... : an even count lies half a pixel further out
     const LONGINT width = std::max<LONGINT>(k.VASTAGSAG, 1);
     const double middle = k.SUGAR + (width % 2 == 0 ? 0.5 : 0.0);
@@ -220,6 +289,9 @@ struct scaled_painter {
   void parabola(BYTE i, bool is_shadow) {
     const auto& q = PARABOLA[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(4, i, is_shadow,
+          {q.FX + d, q.FY + d, q.P, q.SZOG, double(q.VASTAGSAG), double(q.R), double(q.G),
+           double(q.B)});
     if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
     // the arc the program samples, t from -N to its last sample, drawn as a polyline fine
     // enough that it leaves the curve by less than a quarter of a screen pixel
@@ -253,20 +325,55 @@ struct scaled_painter {
 }  // namespace
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
-  scaled_painter painter{
-      layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), layer.DATA, nullptr, {}, 0};
+  scaled_painter painter{layer,      scale,   1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
+                         layer.DATA, nullptr, nullptr,   nullptr,
+                         {},         0};
   paint_figure(painter);
 }
 
-void detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
+bool detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
                                      orla::VIRTUALWINDOW& frame,
-                                     const orla::VIRTUALWINDOW& backdrop) {
+                                     const orla::VIRTUALWINDOW& backdrop,
+                                     std::vector<win32::RECT>& changes) {
   if (frame.BREITE != layer.BREITE || backdrop.BREITE != layer.BREITE ||
-      frame.HOEHE < layer.HOEHE || backdrop.HOEHE < layer.HOEHE)
-    return;
+      frame.HOEHE < layer.HOEHE || backdrop.HOEHE < layer.HOEHE) {
+    history.valid = false;
+    return false;
+  }
+  for (auto& e : history.now.elements) e.drawn = false;
   scaled_painter painter{layer,      scale,         1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
-                         frame.DATA, backdrop.DATA, {},        0};
+                         frame.DATA, backdrop.DATA, &history.now, nullptr, {}, 0};
   paint_figure(painter);
+  const bool known = history.valid && history.width == layer.BREITE &&
+                     history.height == layer.HOEHE && history.scale == scale;
+  if (known) {
+    // the tiles of the elements that changed, came or went, in this drawing and the last
+    auto add = [&](const std::vector<tile_run>& tiles) {
+      for (const tile_run& t : tiles)
+        changes.push_back(
+            {static_cast<win32::LONG>(t.left * layer_tile_width),
+             static_cast<win32::LONG>(t.band * layer_tile_height),
+             static_cast<win32::LONG>(std::min<std::int64_t>((t.right + 1) * layer_tile_width, layer.BREITE)),
+             static_cast<win32::LONG>(std::min<std::int64_t>((t.band + 1) * layer_tile_height, layer.HOEHE))});
+    };
+    for (std::size_t k = 0; k < history.now.elements.size(); ++k) {
+      const element_drawn& now = history.now.elements[k];
+      const element_drawn& was = history.before.elements[k];
+      if (now.drawn && was.drawn && now.values == was.values) continue;
+      if (now.drawn) add(now.tiles);
+      if (was.drawn) add(was.tiles);
+    }
+  }
+  std::swap(history.before, history.now);
+  history.width = layer.BREITE;
+  history.height = layer.HOEHE;
+  history.scale = scale;
+  history.valid = true;
+  return known;
+}
+
+void detail::forget_figure_drawn() {
+  history.valid = false;
 }
 
 }  // namespace vexel

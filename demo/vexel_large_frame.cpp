@@ -42,6 +42,10 @@ struct large_state {
   std::vector<win32::RECT> told;
   // the last frame left the figure out of the 800 x 600 frame
   bool small_figure_left_out = false;
+  // the last large frame made was presented; this one's figure knows what it drew differently
+  bool presented = false;
+  bool figure_known = false;
+  std::vector<win32::RECT> figure_changes;
 };
 large_state large;
 
@@ -203,8 +207,14 @@ void detail::begin_large_frame() {
   }
   // the backdrop back where the last large frame changed it: under its figure, its tints and
   // its message; the whole of it after a brightness or a new backdrop
-  large.whole = !large.kept || large.brightened;
-  if (large.whole) {
+  const bool copy_whole = !large.kept || large.brightened;
+  // (a large frame made but not presented, before the help picture: the presenter has the one
+  // before it, which this frame is not compared with)
+  large.whole = copy_whole || !large.presented;
+  large.presented = false;
+  large.figure_known = false;
+  large.figure_changes.clear();
+  if (copy_whole) {
     std::copy_n(large.backdrop.DATA, static_cast<std::size_t>(width) * height, large.frame.DATA);
   } else {
     restore_under_layer(large.layer, large.backdrop, large.frame);
@@ -224,7 +234,8 @@ void detail::begin_large_frame() {
 void detail::draw_large_figure() {
   // straight into the frame: its layer only keeps the record of what was drawn
   if (large.scale > 0)
-    draw_figure_scaled_onto(large.layer, large.scale, large.frame, large.backdrop);
+    large.figure_known = draw_figure_scaled_onto(large.layer, large.scale, large.frame,
+                                                 large.backdrop, large.figure_changes);
 }
 
 void detail::tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y,
@@ -285,11 +296,15 @@ void detail::complete_small_frame() {
 
 void detail::present_frame() {
   if (large.scale > 0) {
-    // the presenter sends on only what may have changed: the figure's tiles of this frame and
-    // the last, the areas either changed; all of it after a whole copy or a brightness
+    // the presenter sends on only what may have changed: the tiles of the figure's elements that
+    // changed (else all its tiles of this frame and the last), the areas either frame changed;
+    // all of it after a whole copy or a brightness
     const win32::RECT* changes = nullptr;
     large.told.clear();
-    if (!large.whole && !large.brightened && layer_changes(large.layer, large.told)) {
+    large.presented = true;
+    if (large.figure_known) large.told.swap(large.figure_changes);
+    if (!large.whole && !large.brightened &&
+        (large.figure_known || layer_changes(large.layer, large.told))) {
       for (const auto* areas : {&large.restored, &large.changed})
         for (const area& a : *areas)
           large.told.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
@@ -306,6 +321,7 @@ void detail::present_frame() {
 
 void detail::release_large_frame() {
   release_windows();
+  forget_figure_drawn();
   large.scale = 0;
 }
 
