@@ -423,7 +423,8 @@ void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
 // which it drew the same as the last drawing onto that frame are appended to `changes` (the tiles
 // of the elements that changed, came or went); false when that is not known.
 bool draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
-                             const orla::VIRTUALWINDOW& backdrop, std::vector<win32::RECT>& changes);
+                             const orla::VIRTUALWINDOW& backdrop,
+                             std::vector<win32::RECT>& changes);
 // The next drawing onto a frame does not know the last one.
 void forget_figure_drawn();
 // A pixel's colour as SVG writes it: "#rrggbb".

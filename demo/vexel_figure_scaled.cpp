@@ -241,7 +241,8 @@ struct scaled_painter {
   void point(BYTE i, bool is_shadow) {
     const auto& p = PONT[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(0, i, is_shadow, {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)});
+    begin(0, i, is_shadow,
+          {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)});
     disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
   }
 
@@ -315,7 +316,7 @@ struct scaled_painter {
       const double v = t * t / twice - half;
       const double x = q.FX + d + t * cs - v * sn, y = q.FY + d + t * sn + v * cs;
       if (t > t0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
-                    std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
+                     std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
         stroke(px, py, x, y, h, true, colour);
       px = x, py = y;
     }
@@ -341,8 +342,11 @@ bool detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
     return false;
   }
   for (auto& e : history.now.elements) e.drawn = false;
-  scaled_painter painter{layer,      scale,         1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
-                         frame.DATA, backdrop.DATA, &history.now, nullptr, {}, 0};
+  scaled_painter painter{layer,        scale,
+                         1 / scale,    orla::PACK(shadow_r, shadow_g, shadow_b),
+                         frame.DATA,   backdrop.DATA,
+                         &history.now, nullptr,
+                         {},           0};
   paint_figure(painter);
   const bool known = history.valid && history.width == layer.BREITE &&
                      history.height == layer.HOEHE && history.scale == scale;
@@ -350,11 +354,12 @@ bool detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
     // the tiles of the elements that changed, came or went, in this drawing and the last
     auto add = [&](const std::vector<tile_run>& tiles) {
       for (const tile_run& t : tiles)
-        changes.push_back(
-            {static_cast<win32::LONG>(t.left * layer_tile_width),
-             static_cast<win32::LONG>(t.band * layer_tile_height),
-             static_cast<win32::LONG>(std::min<std::int64_t>((t.right + 1) * layer_tile_width, layer.BREITE)),
-             static_cast<win32::LONG>(std::min<std::int64_t>((t.band + 1) * layer_tile_height, layer.HOEHE))});
+        changes.push_back({static_cast<win32::LONG>(t.left * layer_tile_width),
+                           static_cast<win32::LONG>(t.band * layer_tile_height),
+                           static_cast<win32::LONG>(std::min<std::int64_t>(
+                               (t.right + 1) * layer_tile_width, layer.BREITE)),
+                           static_cast<win32::LONG>(std::min<std::int64_t>(
+                               (t.band + 1) * layer_tile_height, layer.HOEHE))});
     };
     for (std::size_t k = 0; k < history.now.elements.size(); ++k) {
       const element_drawn& now = history.now.elements[k];

@@ -268,11 +268,10 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
   // (only from those rows and columns: the rest of that frame is not composed while the large
   // one is shown)
   for (LONGINT y = at(top); y < std::min(at(bottom + 1), large.frame.HOEHE); ++y) {
-    const auto sy =
-        std::clamp<LONGINT>(static_cast<LONGINT>(y / large.scale), top, std::min(bottom, HEIGHT - 1));
+    const auto sy = std::clamp<LONGINT>(static_cast<LONGINT>(y / large.scale), top,
+                                        std::min(bottom, HEIGHT - 1));
     for (LONGINT x = at(left); x < large.frame.BREITE; ++x) {
-      const auto sx =
-          std::clamp<LONGINT>(static_cast<LONGINT>(x / large.scale), left, WIDTH - 1);
+      const auto sx = std::clamp<LONGINT>(static_cast<LONGINT>(x / large.scale), left, WIDTH - 1);
       large.frame.DATA[static_cast<std::size_t>(y) * large.frame.BREITE + x] =
           RESULT.DATA[static_cast<std::size_t>(sy) * WIDTH + sx];
     }

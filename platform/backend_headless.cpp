@@ -148,8 +148,8 @@ void backend_present_shown_size(int& width, int& height) {
   height = s.shown_height > 0 ? s.shown_height : s.height;
 }
 
-void backend_present_large(const void* pixels, int width, int height,
-                           const win32::RECT* changed, int count) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count) {
   auto& s = state();
   if (!s.open) return;
   const auto* p = static_cast<const std::uint16_t*>(pixels);
@@ -158,13 +158,12 @@ void backend_present_large(const void* pixels, int width, int height,
     ++s.large_told;
     std::vector<bool> told(static_cast<std::size_t>(width) * height, false);
     for (int k = 0; k < count; ++k)
-      for (long y = std::max<long>(changed[k].top, 0); y < std::min<long>(changed[k].bottom, height);
-           ++y)
+      for (long y = std::max<long>(changed[k].top, 0);
+           y < std::min<long>(changed[k].bottom, height); ++y)
         for (long x = std::max<long>(changed[k].left, 0);
              x < std::min<long>(changed[k].right, width); ++x)
           told[static_cast<std::size_t>(y) * width + x] = true;
-    for (std::size_t i = 0; i < told.size(); ++i)
-      s.large_untold += !told[i] && p[i] != s.large[i];
+    for (std::size_t i = 0; i < told.size(); ++i) s.large_untold += !told[i] && p[i] != s.large[i];
   }
   s.large_width = width;
   s.large_height = height;

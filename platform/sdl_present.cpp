@@ -142,8 +142,8 @@ void backend_present_shown_size(int& width, int& height) {
     height = static_cast<int>(static_cast<long>(w) * s.frame_height / s.frame_width);
 }
 
-void backend_present_large(const void* pixels, int width, int height,
-                           const win32::RECT* changed, int count) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count) {
   sdl_state& s = state();
   // the rectangles as SDL has them, and their bounding box
   s.large_changes.clear();
