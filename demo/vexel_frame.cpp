@@ -80,7 +80,8 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
-  // while the large frame is shown, the 800 x 600 frame's figure is drawn only to be saved
+  // while the large frame is shown, the 800 x 600 frame's figure is drawn only where that frame
+  // is saved or shown (small_figure_wanted)
   const bool small = detail::small_figure_wanted();
   PONTVILAGOSIT();
   if (small) detail::draw_figure();
