@@ -26,10 +26,11 @@ void detail::compute_frame(std::int64_t steps) {
   }
   // The backdrop becomes the frame, and the scene layer is cleared: only what the figure drew
   // last frame, the rest of the layer being black already. The frame at the size the screen
-  // shows it starts likewise.
-  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
-  detail::clear_layer(SPRITE01);
+  // shows it starts likewise; while it is shown, the 800 x 600 frame is composed only when
+  // something takes it.
   detail::begin_large_frame();
+  if (detail::small_figure_wanted()) orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
+  detail::clear_layer(SPRITE01);
 
   // Midpoints, sides and side lines.
   QKETPONT_FELEZOJE(1, 2, 4);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orla_types.hpp"
+#include "win32.hpp"
 
 namespace orla {
 struct VIRTUALWINDOW;
@@ -199,6 +200,9 @@ void mark_layer_ring(const orla::VIRTUALWINDOW& layer, std::int64_t cx, std::int
 // Clears the layer to black: only what was recorded since the last clear, or the whole layer
 // the first time and whenever the layer was made anew.
 void clear_layer(orla::VIRTUALWINDOW& layer);
+// Starts the layer's record anew as clear_layer does, for a layer whose pixels are not drawn
+// (what it records is drawn straight into a frame).
+void restart_layer_record(const orla::VIRTUALWINDOW& layer);
 // Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
 // the parts recorded since the last clear.
 void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
@@ -206,6 +210,10 @@ void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame
 // last clear (everywhere when nothing is known of the layer): what the layer laid over the frame.
 void restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
                          orla::VIRTUALWINDOW& to);
+// Appends the rectangles (right and bottom excluded) of the tiles recorded since the layer's
+// last clear or before it: outside them the layer is black now and was before that clear. False
+// when the layer's content then or now is not known.
+bool layer_changes(const orla::VIRTUALWINDOW& layer, std::vector<win32::RECT>& out);
 // Forgets the records: the next clear of a layer clears all of it.
 void forget_layer_damage();
 // True when pixel (x, y) of the layer is recorded as drawn since the last clear.
@@ -226,9 +234,8 @@ const orla::VIRTUALWINDOW& large_frame();
 // Starts a normal frame's large frame where the screen shows the frame larger than 800 x 600 and
 // the user has not chosen the original: its backdrop copied in, its figure layer cleared.
 void begin_large_frame();
-// The figure drawn at the large frame's scale into its layer, and the layer laid over it.
+// The figure drawn at the large frame's scale into it (its layer keeps the record).
 void draw_large_figure();
-void lay_large_layer();
 // A button tint of the 800 x 600 frame (rectangle, colour window, levels) laid on the large
 // frame where it shows that rectangle.
 void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, LONGINT width,
@@ -237,8 +244,19 @@ void tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y, L
 void finish_large_frame(BYTE brightness);
 // Rows top..bottom of the 800 x 600 frame from column left on, enlarged into the large frame.
 void copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left);
+// The 800 x 600 frame is composed this frame (known from begin_large_frame on): where the
+// original picture is shown, or where the frame is saved or shown (help, exit); otherwise only
+// the large frame is (hit tests are geometric).
+bool small_figure_wanted();
+// Composes the 800 x 600 frame where the last frame left it out (the fade-out shows it).
+void complete_small_frame();
 // Presents the large frame when there is one, else the 800 x 600 frame.
 void present_frame();
+// Presents a picture drawn at the size shown (dravo::detail::blit_large). The rectangles tell
+// what changed since the caller's own last picture, `previous` (the number this returned for it,
+// 0 for none): where another picture was presented at that size since, it is sent whole.
+std::uint64_t present_large(const orla::VIRTUALWINDOW& picture, const win32::RECT* changed,
+                            int count, std::uint64_t previous);
 // Frees the large frame's windows.
 void release_large_frame();
 
@@ -434,6 +452,16 @@ std::string figure_svg(const std::string& title, const std::string& description,
 // in the walk's order (vexel_figure_scaled.cpp). The layer is black where nothing is drawn;
 // what is drawn is recorded in the layer's record.
 void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
+// The same straight into a frame of the layer's width over the backdrop it was copied from, as
+// the layer laid over it would show (black shows the backdrop); recorded in the layer's record,
+// the layer's pixels untouched. True when the rectangles (right and bottom excluded) outside
+// which it drew the same as the last drawing onto that frame are appended to `changes` (the tiles
+// of the elements that changed, came or went); false when that is not known.
+bool draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
+                             const orla::VIRTUALWINDOW& backdrop,
+                             std::vector<win32::RECT>& changes);
+// The next drawing onto a frame does not know the last one.
+void forget_figure_drawn();
 // A pixel's colour as SVG writes it: "#rrggbb".
 std::string svg_colour(WORD pixel);
 // A PNG file (8-bit RGB, deflate of our own) of `rows` rows of an RGB565 picture `width` wide.
@@ -461,6 +489,8 @@ std::string save_stem(BYTE chapter, const std::tm& when);
 // Asks the frame loop to save the figure (Ctrl+S, S) or to copy its line (Ctrl+C) after the
 // frame is presented.
 void request_save();
+// A save is asked for: this frame's end saves its 800 x 600 frame.
+bool save_requested();
 void request_copy();
 // After a frame is presented: saves or copies what was asked for, and tells the platform of a
 // new figure line when a drag ended or the chapter changed.

@@ -271,6 +271,10 @@ void detail::request_save() {
   out_state.save_asked = true;
 }
 
+bool detail::save_requested() {
+  return out_state.save_asked;
+}
+
 void detail::request_copy() {
   out_state.copy_asked = true;
 }

@@ -3,8 +3,10 @@
 // the SVG drawing (vexel_figure_svg.cpp) filled where they cover a pixel's centre.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <vector>
 
 #include "orla.hpp"
 #include "vexel.hpp"
@@ -53,11 +55,71 @@ double stroke_width(unsigned width) {
   return width <= 1 ? 1.0 : 2.0 * width - 1.0;
 }
 
+// The tiles of the layer's record one element marked: a band and its tiles left..right.
+struct tile_run {
+  std::int64_t band = -1, left = 0, right = -1;
+};
+
+// What each element drew when it was drawn last (by kind, index and shadow): what it was drawn
+// from, and the tiles it marked. An element drawn from the same values covers the same pixels
+// with the same colour, so a pixel can differ between two frames only where an element that
+// changed, came or went drew in one of them.
+struct element_drawn {
+  std::uint64_t values = 0;
+  bool drawn = false;
+  std::vector<tile_run> tiles;
+};
+constexpr int element_kinds = 5, element_slots = 64;
+struct figure_drawn {
+  std::vector<element_drawn> elements =
+      std::vector<element_drawn>(element_kinds * element_slots * 2);
+};
+struct drawn_history {
+  figure_drawn before, now;
+  // the layer and scale it is for; valid: `before` holds the last drawing into that layer
+  LONGINT width = 0, height = 0;
+  double scale = 0;
+  bool valid = false;
+};
+drawn_history history;
+
+// A running hash of the values an element is drawn from.
+struct values_hash {
+  std::uint64_t h = 1469598103934665603ull;
+  void add(double v) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    h = (h ^ bits) * 1099511628211ull;
+    h ^= h >> 29;
+  }
+};
+
 struct scaled_painter {
-  orla::VIRTUALWINDOW& layer;
+  orla::VIRTUALWINDOW& layer;  // its size bounds the drawing, its record takes what is drawn
   double scale;
   double inverse = 1 / scale;
   WORD shadow = orla::PACK(shadow_r, shadow_g, shadow_b);
+  // where the pixels go (the layer's, or a frame's of the layer's width), and the backdrop a
+  // black pixel shows when they go straight into the frame (black lets the backdrop through)
+  WORD* out = layer.DATA;
+  const WORD* under = nullptr;
+  // where each element's tiles are kept (nullptr: not kept), and the element being drawn
+  figure_drawn* record = nullptr;
+  element_drawn* current = nullptr;
+
+  // Starts an element: its values, and its tiles from now on.
+  void begin(int kind, BYTE index, bool is_shadow, std::initializer_list<double> values) {
+    if (record == nullptr) return;
+    current = &record->elements[static_cast<std::size_t>(
+        (kind * element_slots + std::min<int>(index, element_slots - 1)) * 2 + is_shadow)];
+    values_hash hash;
+    for (const double v : values) hash.add(v);
+    current->values = hash.h;
+    current->drawn = true;
+    current->tiles.clear();
+    // the tiles marked last belong to the element before
+    marked[0] = marked[1] = tiles{};
+  }
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
@@ -81,7 +143,11 @@ struct scaled_painter {
         std::min(std::floor(pixel_of(span.hi)), static_cast<double>(layer.BREITE - 1));
     if (left > right) return;
     const auto l = static_cast<std::int64_t>(left), r = static_cast<std::int64_t>(right);
-    std::fill_n(layer.DATA + y * layer.BREITE + l, r - l + 1, colour);
+    const std::int64_t at = y * layer.BREITE + l;
+    if (colour == 0 && under != nullptr)
+      std::copy_n(under + at, r - l + 1, out + at);
+    else
+      std::fill_n(out + at, r - l + 1, colour);
     mark(y, l, r);
   }
 
@@ -103,6 +169,7 @@ struct scaled_painter {
         (t.right + 1) * detail::layer_tile_width - 1, (t.band + 1) * detail::layer_tile_height - 1);
     marked[next_mark] = t;
     next_mark = 1 - next_mark;
+    if (current != nullptr) current->tiles.push_back({t.band, t.left, t.right});
   }
 
   void disc(double cx, double cy, double r, WORD colour) {
@@ -174,12 +241,17 @@ struct scaled_painter {
   void point(BYTE i, bool is_shadow) {
     const auto& p = PONT[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(0, i, is_shadow,
+          {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)});
     disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
   }
 
   void segment(BYTE i, bool is_shadow) {
     const auto& s = SZAKASZ[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(1, i, is_shadow,
+          {s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, double(s.VASTAGSAG), double(s.R), double(s.G),
+           double(s.B)});
     stroke(s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, stroke_width(s.VASTAGSAG) / 2, true,
            is_shadow ? shadow : orla::PACK(s.R, s.G, s.B));
   }
@@ -187,6 +259,9 @@ struct scaled_painter {
   void line(BYTE i, bool is_shadow) {
     const auto& e = EGYENES[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(2, i, is_shadow,
+          {d, double(e.YXFORMA), double(e.XYFORMA), e.M, e.C, e.M2, e.C2, double(e.VASTAGSAG),
+           double(e.R), double(e.G), double(e.B)});
     // a point of the line and its direction, from the better conditioned of its two forms
     double px, py, dx, dy;
     if (e.YXFORMA && (!e.XYFORMA || std::fabs(e.M) <= 1)) {
@@ -203,6 +278,9 @@ struct scaled_painter {
   void circle(BYTE i, bool is_shadow) {
     const auto& k = KOR[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(3, i, is_shadow,
+          {k.X + d, k.Y + d, double(k.SUGAR), double(k.VASTAGSAG), double(k.R), double(k.G),
+           double(k.B)});
     // the rings R, R+1, R-1, R+2 ... : an even count lies half a pixel further out
     const LONGINT width = std::max<LONGINT>(k.VASTAGSAG, 1);
     const double middle = k.SUGAR + (width % 2 == 0 ? 0.5 : 0.0);
@@ -212,6 +290,9 @@ struct scaled_painter {
   void parabola(BYTE i, bool is_shadow) {
     const auto& q = PARABOLA[i];
     const double d = is_shadow ? shadow_offset : 0;
+    begin(4, i, is_shadow,
+          {q.FX + d, q.FY + d, q.P, q.SZOG, double(q.VASTAGSAG), double(q.R), double(q.G),
+           double(q.B)});
     if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
     // the arc the program samples, t from -N to its last sample, drawn as a polyline fine
     // enough that it leaves the curve by less than a quarter of a screen pixel
@@ -223,16 +304,19 @@ struct scaled_painter {
     const double h = stroke_width(q.VASTAGSAG) / 2;
     const WORD colour = is_shadow ? shadow : orla::PACK(q.R, q.G, q.B);
     // a chord of length c on a curve of curvature k leaves it by about k c^2 / 8; the curvature
-    // is at most 1 / |P|
-    const double chord = std::sqrt(8 * 0.25 / scale * std::fabs(q.P));
-    const double pieces = std::clamp(std::ceil((t1 - t0) / std::max(chord, 0.5)), 1.0, 20000.0);
+    // is 1 / |P| at the vertex and (1 + u^2)^(-3/2) / |P| at t = u P, where the curve runs
+    // (1 + u^2)^(1/2) times as fast as t: a step of t may grow as (1 + u^2)^(1/4)
+    const double chord = std::max(std::sqrt(8 * 0.25 / scale * std::fabs(q.P)), 0.5);
+    const double least = (t1 - t0) / 20000;
     double px = 0, py = 0;
-    for (int k = 0; k <= static_cast<int>(pieces); ++k) {
-      const double t = t0 + (t1 - t0) * k / pieces;
+    for (double t = t0, next = t0; t <= t1; t = next) {
+      const double u = t / q.P;
+      next = t < t1 ? std::min(t + std::max(chord * std::sqrt(std::sqrt(1 + u * u)), least), t1)
+                    : t1 + 1;
       const double v = t * t / twice - half;
       const double x = q.FX + d + t * cs - v * sn, y = q.FY + d + t * sn + v * cs;
-      if (k > 0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
-                    std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
+      if (t > t0 && (std::max(py, y) + h >= -1 && std::min(py, y) - h <= scene_rows &&
+                     std::max(px, x) + h >= -1 && std::min(px, x) - h <= WIDTH))
         stroke(px, py, x, y, h, true, colour);
       px = x, py = y;
     }
@@ -242,8 +326,59 @@ struct scaled_painter {
 }  // namespace
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
-  scaled_painter painter{layer, scale, 1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b), {}, 0};
+  scaled_painter painter{layer,      scale,   1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
+                         layer.DATA, nullptr, nullptr,   nullptr,
+                         {},         0};
   paint_figure(painter);
+}
+
+bool detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
+                                     orla::VIRTUALWINDOW& frame,
+                                     const orla::VIRTUALWINDOW& backdrop,
+                                     std::vector<win32::RECT>& changes) {
+  if (frame.BREITE != layer.BREITE || backdrop.BREITE != layer.BREITE ||
+      frame.HOEHE < layer.HOEHE || backdrop.HOEHE < layer.HOEHE) {
+    history.valid = false;
+    return false;
+  }
+  for (auto& e : history.now.elements) e.drawn = false;
+  scaled_painter painter{layer,        scale,
+                         1 / scale,    orla::PACK(shadow_r, shadow_g, shadow_b),
+                         frame.DATA,   backdrop.DATA,
+                         &history.now, nullptr,
+                         {},           0};
+  paint_figure(painter);
+  const bool known = history.valid && history.width == layer.BREITE &&
+                     history.height == layer.HOEHE && history.scale == scale;
+  if (known) {
+    // the tiles of the elements that changed, came or went, in this drawing and the last
+    auto add = [&](const std::vector<tile_run>& tiles) {
+      for (const tile_run& t : tiles)
+        changes.push_back({static_cast<win32::LONG>(t.left * layer_tile_width),
+                           static_cast<win32::LONG>(t.band * layer_tile_height),
+                           static_cast<win32::LONG>(std::min<std::int64_t>(
+                               (t.right + 1) * layer_tile_width, layer.BREITE)),
+                           static_cast<win32::LONG>(std::min<std::int64_t>(
+                               (t.band + 1) * layer_tile_height, layer.HOEHE))});
+    };
+    for (std::size_t k = 0; k < history.now.elements.size(); ++k) {
+      const element_drawn& now = history.now.elements[k];
+      const element_drawn& was = history.before.elements[k];
+      if (now.drawn && was.drawn && now.values == was.values) continue;
+      if (now.drawn) add(now.tiles);
+      if (was.drawn) add(was.tiles);
+    }
+  }
+  std::swap(history.before, history.now);
+  history.width = layer.BREITE;
+  history.height = layer.HOEHE;
+  history.scale = scale;
+  history.valid = true;
+  return known;
+}
+
+void detail::forget_figure_drawn() {
+  history.valid = false;
 }
 
 }  // namespace vexel

@@ -80,12 +80,14 @@ void INIT_VEXEL() {
 }
 
 void ELEMEK_KIRAJZOLASA() {
+  // while the large frame is shown, the 800 x 600 frame's figure is drawn only where that frame
+  // is saved or shown (small_figure_wanted)
+  const bool small = detail::small_figure_wanted();
   PONTVILAGOSIT();
-  detail::draw_figure();
+  if (small) detail::draw_figure();
   detail::draw_large_figure();
   PONTMOZGAT();
-  detail::lay_layer_over(SPRITE01, RESULT);
-  detail::lay_large_layer();
+  if (small) detail::lay_layer_over(SPRITE01, RESULT);
   for (BYTE n = 1; n <= last_button; ++n) GOMBKIRAK(n);
   if (GOMBKATTINT(help_button)) SUGOB = true;
 }
@@ -112,17 +114,20 @@ void FRAME() {
     }
     if (detail::fresh_press() || detail::key_leaves_help()) SUGOB = false;
     SFIRST = false;
-    if (!SUGOB) {
-      detail::load_backdrop();
-      detail::help_closed();
-    }
+    if (!SUGOB) detail::load_backdrop();
   }
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(RESULT, FENYFORRAS,
                                        static_cast<orla::SHORTINT>(2 * FENYFORRAS), FENYFORRAS);
   if (!SUGOB) {
     detail::finish_large_frame(FENYFORRAS);
     detail::draw_figure_message();
-    detail::present_frame();
+    if (!SFIRST) {
+      // the pass that left the help screen shows the help picture a last time, at its size
+      detail::present_help();
+      detail::help_closed();
+    } else {
+      detail::present_frame();
+    }
   } else if (SFIRST) {
     // the pass that asked for help drew a normal frame: that is shown, the help from the next
     detail::present_frame();
@@ -160,6 +165,7 @@ int VEXEL_MAIN() {
     FRAME();
   } while (detail::frame_loop_goes_on());
   orla::CURSORVISIBLE(false);
+  detail::complete_small_frame();
   detail::program_phase = phase::fading;
   LAMPALE();
   MEMORIA_FELSZABADITAS();

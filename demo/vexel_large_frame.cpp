@@ -28,6 +28,18 @@ struct large_state {
   bool kept = false;
   std::vector<area> changed;
   bool brightened = false;
+  // what differs from the large frame presented before: the areas the frame before changed (now
+  // restored), everywhere when the frame was copied whole; the rectangles told the presenter
+  std::vector<area> restored;
+  bool whole = true;
+  std::vector<win32::RECT> told;
+  // the last frame left the figure out of the 800 x 600 frame
+  bool small_figure_left_out = false;
+  // the last large frame made was presented; this one's figure knows what it drew differently
+  bool presented = false;
+  std::uint64_t shown_as = 0;  // its number among the pictures presented at the size shown
+  bool figure_known = false;
+  std::vector<win32::RECT> figure_changes;
 };
 large_state large;
 
@@ -36,6 +48,7 @@ void release_windows() {
   large.backdrop_of = nullptr;
   large.kept = false;
   large.changed.clear();
+  large.restored.clear();
 }
 
 // Records an area of the large frame changed by something other than the figure's layer.
@@ -78,15 +91,20 @@ void detail::begin_large_frame() {
   if (large.original_only || width <= WIDTH || height <= HEIGHT || BACKGROUND.DATA == nullptr ||
       BACKGROUND.BREITE != WIDTH || BACKGROUND.HOEHE != HEIGHT) {
     large.scale = 0;
+    large.small_figure_left_out = false;
     return;
   }
   large.scale = static_cast<double>(width) / WIDTH;
+  // a click of help or exit shows this 800 x 600 frame (before the help picture, in the fade)
+  large.small_figure_left_out =
+      !save_requested() && !GOMBKATTINT(help_button) && !GOMBKATTINT(exit_button);
   const auto layer_rows = static_cast<LONGINT>(std::lrint(scene_rows * large.scale));
   if (large.frame.DATA == nullptr || large.frame.BREITE != width || large.frame.HOEHE != height) {
     release_windows();
     orla::INIT_VW(large.frame, width, height, true);
     orla::INIT_VW(large.backdrop, width, height, true);
-    orla::INIT_VW(large.layer, width, std::min<LONGINT>(layer_rows, height), true);
+    // the figure's layer is only its size and its record: the figure goes straight into the frame
+    orla::CALCULATEVW(large.layer, width, std::min<LONGINT>(layer_rows, height));
   }
   if (large.backdrop_of != BACKGROUND.DATA) {
     make_backdrop();
@@ -94,7 +112,14 @@ void detail::begin_large_frame() {
   }
   // the backdrop back where the last large frame changed it: under its figure, its tints and
   // its message; the whole of it after a brightness or a new backdrop
-  if (!large.kept || large.brightened) {
+  const bool copy_whole = !large.kept || large.brightened;
+  // (a large frame made but not presented, before the help picture: the presenter has the one
+  // before it, which this frame is not compared with)
+  large.whole = copy_whole || !large.presented;
+  large.presented = false;
+  large.figure_known = false;
+  large.figure_changes.clear();
+  if (copy_whole) {
     std::copy_n(large.backdrop.DATA, static_cast<std::size_t>(width) * height, large.frame.DATA);
   } else {
     restore_under_layer(large.layer, large.backdrop, large.frame);
@@ -106,16 +131,16 @@ void detail::begin_large_frame() {
   }
   large.kept = true;
   large.brightened = false;
+  large.restored.swap(large.changed);
   large.changed.clear();
-  clear_layer(large.layer);
+  restart_layer_record(large.layer);
 }
 
 void detail::draw_large_figure() {
-  if (large.scale > 0) draw_figure_scaled(large.layer, large.scale);
-}
-
-void detail::lay_large_layer() {
-  if (large.scale > 0) lay_layer_over(large.layer, large.frame);
+  // straight into the frame: its layer only keeps the record of what was drawn
+  if (large.scale > 0)
+    large.figure_known = draw_figure_scaled_onto(large.layer, large.scale, large.frame,
+                                                 large.backdrop, large.figure_changes);
 }
 
 void detail::tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y,
@@ -145,28 +170,72 @@ void detail::copy_rows_to_large_frame(LONGINT top, LONGINT bottom, LONGINT left)
   if (large.scale <= 0) return;
   const auto at = [](LONGINT v) { return static_cast<LONGINT>(std::lrint(v * large.scale)); };
   changed(at(left), at(top), large.frame.BREITE - 1, at(bottom + 1));
+  // (only from those rows and columns: the rest of that frame is not composed while the large
+  // one is shown)
   for (LONGINT y = at(top); y < std::min(at(bottom + 1), large.frame.HOEHE); ++y) {
-    const auto sy = std::min<LONGINT>(static_cast<LONGINT>(y / large.scale), HEIGHT - 1);
+    const auto sy = std::clamp<LONGINT>(static_cast<LONGINT>(y / large.scale), top,
+                                        std::min(bottom, HEIGHT - 1));
     for (LONGINT x = at(left); x < large.frame.BREITE; ++x) {
-      const auto sx = std::min<LONGINT>(static_cast<LONGINT>(x / large.scale), WIDTH - 1);
+      const auto sx = std::clamp<LONGINT>(static_cast<LONGINT>(x / large.scale), left, WIDTH - 1);
       large.frame.DATA[static_cast<std::size_t>(y) * large.frame.BREITE + x] =
           RESULT.DATA[static_cast<std::size_t>(sy) * WIDTH + sx];
     }
   }
 }
 
+bool detail::small_figure_wanted() {
+  return !large.small_figure_left_out;
+}
+
+// (without the button tints, which only the frame's own pass lays: this is for a fade-out after
+// the window closed, the exit button and its key composing their frame whole)
+void detail::complete_small_frame() {
+  if (!large.small_figure_left_out) return;
+  large.small_figure_left_out = false;
+  orla::FLIP_VW(BACKGROUND.DATA, RESULT.DATA);
+  clear_layer(SPRITE01);
+  draw_figure();
+  lay_layer_over(SPRITE01, RESULT);
+}
+
 void detail::present_frame() {
-  if (large.scale > 0)
-    dravo::detail::blit_large(large.frame.DATA, large.frame.BREITE, large.frame.HOEHE);
-  else
+  if (large.scale > 0) {
+    // the presenter sends on only what may have changed: the tiles of the figure's elements that
+    // changed (else all its tiles of this frame and the last), the areas either frame changed;
+    // all of it after a whole copy or a brightness
+    const win32::RECT* changes = nullptr;
+    large.told.clear();
+    large.presented = true;
+    if (large.figure_known) large.told.swap(large.figure_changes);
+    if (!large.whole && !large.brightened &&
+        (large.figure_known || layer_changes(large.layer, large.told))) {
+      for (const auto* areas : {&large.restored, &large.changed})
+        for (const area& a : *areas)
+          large.told.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
+      static const win32::RECT none{};
+      changes = large.told.empty() ? &none : large.told.data();
+    }
+    large.shown_as =
+        present_large(large.frame, changes, static_cast<int>(large.told.size()), large.shown_as);
+  } else
     orla::FLIP_DD(RESULT.DATA);
   // the next frame starts its own large frame, or shows the original (the help screen)
   large.scale = 0;
 }
 
+std::uint64_t detail::present_large(const orla::VIRTUALWINDOW& picture, const win32::RECT* changed,
+                                    int count, std::uint64_t previous) {
+  static std::uint64_t presented = 0;
+  // the presenter compares with the last picture it was given, which must be the caller's
+  if (previous == 0 || previous != presented) changed = nullptr;
+  dravo::detail::blit_large(picture.DATA, picture.BREITE, picture.HOEHE, changed, count);
+  return ++presented;
+}
+
 void detail::release_large_frame() {
   release_windows();
   release_large_pictures();
+  forget_figure_drawn();
   large.scale = 0;
 }
 

@@ -107,8 +107,9 @@ void window_of(orla::VIRTUALWINDOW& window, LONGINT width, LONGINT height) {
 // The help screen at the size shown: its picture, made when the help screen opened.
 struct help_state {
   orla::VIRTUALWINDOW picture;
-  bool made = false;   // made for this opening of the help screen
-  bool shown = false;  // the last help frame was presented at the size shown
+  bool made = false;           // made for this opening of the help screen
+  bool shown = false;          // the last help frame was presented at the size shown
+  std::uint64_t shown_as = 0;  // as which picture presented at that size
 };
 help_state help;
 
@@ -118,6 +119,7 @@ struct intro_state {
   orla::VIRTUALWINDOW frame, picture;
   bool shown = false;  // the frame was presented before, with the picture at `last`
   win32::RECT last{};
+  std::uint64_t shown_as = 0;  // as which picture presented at the size shown
 };
 intro_state intro;
 
@@ -181,7 +183,7 @@ void detail::present_help() {
   // the same picture again: nothing changed since the last one
   static const win32::RECT nothing{};
   const bool same = help.shown && !remade;
-  dravo::detail::blit_large(help.picture.DATA, width, height, same ? &nothing : nullptr, 0);
+  help.shown_as = present_large(help.picture, same ? &nothing : nullptr, 0, help.shown_as);
   help.shown = true;
 }
 
@@ -223,7 +225,7 @@ bool detail::present_large_intro(REAL x, REAL y) {
                         std::clamp<LONGINT>(top + h, 0, height)};
   // what changed since the frame before: where the picture was and where it is
   const win32::RECT changed[] = {intro.last, now};
-  dravo::detail::blit_large(intro.frame.DATA, width, height, intro.shown ? changed : nullptr, 2);
+  intro.shown_as = present_large(intro.frame, intro.shown ? changed : nullptr, 2, intro.shown_as);
   intro.last = now;
   intro.shown = true;
   return true;
@@ -255,7 +257,7 @@ bool detail::begin_large_fade() {
 
 void detail::fade_large(orla::SHORTINT step) {
   orla_sprites::ADJUSTSPRITEBRIGHTNESS(fading, step, static_cast<orla::SHORTINT>(2 * step), step);
-  dravo::detail::blit_large(fading.DATA, fading.BREITE, fading.HOEHE);
+  present_large(fading, nullptr, 0, 0);
 }
 
 void detail::release_large_pictures() {

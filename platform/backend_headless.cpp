@@ -7,6 +7,7 @@
 // - receive input of its own: every message comes from the caller;
 // - pace frames: each is taken as it comes;
 // - start the screen saver or switch the monitor off (system commands are only recorded).
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -45,6 +46,8 @@ struct headless_state {
   int shown_width = 0, shown_height = 0;
   int large_width = 0, large_height = 0;
   std::uint64_t large_frames = 0;
+  // large frames given with their changed rectangles, and the pixels they changed outside them
+  std::uint64_t large_told = 0, large_untold = 0;
   std::vector<std::uint16_t> large;
   std::string clipboard;
   std::string shared_line;
@@ -145,12 +148,25 @@ void backend_present_shown_size(int& width, int& height) {
   height = s.shown_height > 0 ? s.shown_height : s.height;
 }
 
-void backend_present_large(const void* pixels, int width, int height, const win32::RECT*, int) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count) {
   auto& s = state();
   if (!s.open) return;
+  const auto* p = static_cast<const std::uint16_t*>(pixels);
+  if (changed != nullptr && s.large_width == width && s.large_height == height) {
+    // the pixels that differ from the large frame before outside the rectangles told
+    ++s.large_told;
+    std::vector<bool> told(static_cast<std::size_t>(width) * height, false);
+    for (int k = 0; k < count; ++k)
+      for (long y = std::max<long>(changed[k].top, 0);
+           y < std::min<long>(changed[k].bottom, height); ++y)
+        for (long x = std::max<long>(changed[k].left, 0);
+             x < std::min<long>(changed[k].right, width); ++x)
+          told[static_cast<std::size_t>(y) * width + x] = true;
+    for (std::size_t i = 0; i < told.size(); ++i) s.large_untold += !told[i] && p[i] != s.large[i];
+  }
   s.large_width = width;
   s.large_height = height;
-  const auto* p = static_cast<const std::uint16_t*>(pixels);
   s.large.assign(p, p + static_cast<std::size_t>(width) * height);
   ++s.frames;
   ++s.large_frames;
@@ -299,7 +315,7 @@ void set_shown_size(int width, int height) {
   auto& s = state();
   s.shown_width = width;
   s.shown_height = height;
-  s.large_frames = 0;
+  s.large_frames = s.large_told = s.large_untold = 0;
   s.large.clear();
   s.large_width = s.large_height = 0;
 }
@@ -310,6 +326,12 @@ const std::vector<std::uint16_t>& last_large_frame(int& width, int& height) {
   width = state().large_width;
   height = state().large_height;
   return state().large;
+}
+std::uint64_t large_frames_told_changes() {
+  return state().large_told;
+}
+std::uint64_t large_pixels_changed_untold() {
+  return state().large_untold;
 }
 void keep_presented_frames(bool keep) {
   state().keep_all = keep;

@@ -88,6 +88,10 @@ void set_shown_size(int width, int height);
 // How many of the frames presented were drawn at the shown size, and the last of them.
 std::uint64_t large_frames_presented();
 const std::vector<std::uint16_t>& last_large_frame(int& width, int& height);
+// How many large frames came with the rectangles they changed (since set_shown_size), and how
+// many pixels they changed outside those rectangles.
+std::uint64_t large_frames_told_changes();
+std::uint64_t large_pixels_changed_untold();
 // Keep every presented frame (off by default: only the last is kept).
 void keep_presented_frames(bool keep);
 const std::vector<std::vector<std::uint16_t>>& presented_frames();

@@ -19,6 +19,7 @@
 #include <SDL.h>
 
 #include <optional>
+#include <vector>
 
 #include "backend.hpp"
 #include "frame_pacer.hpp"
@@ -50,6 +51,7 @@ struct sdl_state {
   int large_width = 0, large_height = 0;
   surface_presenter large_surface;
   bool large_shown = false;
+  std::vector<SDL_Rect> large_changes;  // the rectangles given with the large frame
 };
 
 sdl_state& state();

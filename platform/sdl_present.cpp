@@ -142,8 +142,23 @@ void backend_present_shown_size(int& width, int& height) {
     height = static_cast<int>(static_cast<long>(w) * s.frame_height / s.frame_width);
 }
 
-void backend_present_large(const void* pixels, int width, int height, const win32::RECT*, int) {
+void backend_present_large(const void* pixels, int width, int height, const win32::RECT* changed,
+                           int count) {
   sdl_state& s = state();
+  // the rectangles as SDL has them, and their bounding box
+  s.large_changes.clear();
+  SDL_Rect bounds{0, 0, 0, 0};
+  for (int k = 0; changed != nullptr && k < count; ++k) {
+    const win32::RECT& c = changed[k];
+    const SDL_Rect r{static_cast<int>(c.left), static_cast<int>(c.top),
+                     static_cast<int>(c.right - c.left), static_cast<int>(c.bottom - c.top)};
+    if (r.w <= 0 || r.h <= 0) continue;
+    s.large_changes.push_back(r);
+    if (bounds.w == 0)
+      bounds = r;
+    else
+      SDL_UnionRect(&bounds, &r, &bounds);
+  }
   if (s.surface.is_open()) {
     if (!s.large_surface.is_open() || s.large_width != width || s.large_height != height) {
       if (!s.large_surface.open(s.window, width, height)) return;
@@ -153,11 +168,16 @@ void backend_present_large(const void* pixels, int width, int height, const win3
     if (!s.large_shown) s.large_surface.forget_shown();
     s.large_shown = true;
     s.pacer.wait();
-    s.large_surface.present(pixels);
+    if (changed != nullptr)
+      s.large_surface.present(pixels, s.large_changes.data(),
+                              static_cast<int>(s.large_changes.size()));
+    else
+      s.large_surface.present(pixels);
     s.pacer.presented();
     return;
   }
   if (!s.renderer) return;
+  bool whole = changed == nullptr;
   if (!s.large_texture || s.large_width != width || s.large_height != height) {
     if (s.large_texture) SDL_DestroyTexture(s.large_texture);
     s.large_texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565,
@@ -165,8 +185,17 @@ void backend_present_large(const void* pixels, int width, int height, const win3
     if (!s.large_texture) return;
     s.large_width = width;
     s.large_height = height;
+    whole = true;
   }
-  SDL_UpdateTexture(s.large_texture, nullptr, pixels, width * 2);
+  // the texture holds the large frame presented before: only what changed goes up
+  const SDL_Rect all{0, 0, width, height};
+  if (whole)
+    SDL_UpdateTexture(s.large_texture, nullptr, pixels, width * 2);
+  else if (SDL_IntersectRect(&bounds, &all, &bounds))
+    SDL_UpdateTexture(s.large_texture, &bounds,
+                      static_cast<const Uint8*>(pixels) +
+                          (static_cast<std::size_t>(bounds.y) * width + bounds.x) * 2,
+                      width * 2);
   s.large_shown = true;
   s.frame_shown = true;
   s.pacer.wait();

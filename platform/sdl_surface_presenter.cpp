@@ -11,6 +11,8 @@ namespace {
 // Frame rows compared and sent together: small enough that a slanted line changes little of a
 // band, large enough that a frame needs few rectangles.
 constexpr int band_rows = 8;
+// Runs of changed columns in a band closer than this are sent as one rectangle.
+constexpr int run_gap = 64;
 
 // The viewport of a width x height frame in a w x h window: as large as it goes, proportions kept,
 // centred (the letterbox SDL's renderer lays with a logical size).
@@ -28,6 +30,32 @@ void letterbox(int w, int h, int width, int height, int& vx, int& vy, int& vw, i
 // The frame pixel under the centre of viewport pixel i of n showing `size` frame pixels.
 int source_of(int i, int n, int size) {
   return std::min(static_cast<int>((2L * i + 1) * size / (2L * n)), size - 1);
+}
+
+// The first index below n where the two rows differ (n when they agree), eight bytes at a time.
+int first_difference(const std::uint16_t* a, const std::uint16_t* b, int n) {
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) return i + __builtin_ctzll(x ^ y) / 16;  // little-endian: the lowest pixel first
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+// The last index where the two rows differ, given that one below n does.
+int last_difference(const std::uint16_t* a, const std::uint16_t* b, int n) {
+  int i = n;
+  for (; i >= 4; i -= 4) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + i - 4, 8);
+    std::memcpy(&y, b + i - 4, 8);
+    if (x != y) return i - 1 - __builtin_clzll(x ^ y) / 16;
+  }
+  while (i > 0 && a[i - 1] == b[i - 1]) --i;
+  return i - 1;
 }
 
 template <int bytes>
@@ -162,39 +190,73 @@ void surface_presenter::redraw() {
   if (surface) draw_all(surface);
 }
 
-void surface_presenter::present(const void* pixels) {
+void surface_presenter::take_row(const std::uint16_t* frame, int y, int x0, int x1) {
+  const std::size_t row = static_cast<std::size_t>(y) * width_ + x0;
+  const std::uint16_t* now = frame + row;
+  std::uint16_t* was = shown_.data() + row;
+  if (std::memcmp(now, was, static_cast<std::size_t>(x1 - x0) * 2) == 0) return;
+  const int first = first_difference(now, was, x1 - x0);
+  if (first == x1 - x0) return;
+  const int last = last_difference(now, was, x1 - x0);
+  std::memcpy(was + first, now + first, static_cast<std::size_t>(last - first + 1) * 2);
+  auto& runs = band_runs_[static_cast<std::size_t>(y / band_rows)];
+  // the rows of a band mostly repeat the run of the row before
+  if (!runs.empty() && runs.back().first <= x0 + last + run_gap &&
+      x0 + first <= runs.back().second + run_gap) {
+    runs.back().first = std::min(runs.back().first, x0 + first);
+    runs.back().second = std::max(runs.back().second, x0 + last);
+  } else {
+    runs.emplace_back(x0 + first, x0 + last);
+  }
+}
+
+void surface_presenter::present(const void* pixels, const SDL_Rect* changed, int count) {
   if (!window_) return;
   SDL_Surface* surface = nullptr;
-  const bool changed = prepare(surface);
+  const bool redrawn = prepare(surface);
   if (!surface) return;
   const auto* frame = static_cast<const std::uint16_t*>(pixels);
-  if (changed || !frame_shown_) {
+  if (redrawn || !frame_shown_) {
     std::memcpy(shown_.data(), frame, shown_.size() * 2);
     frame_shown_ = true;
     draw_all(surface);
     return;
   }
-  // the columns that changed in each band of rows
-  rects_.clear();
-  const std::size_t row_bytes = static_cast<std::size_t>(width_) * 2;
-  for (int y0 = 0; y0 < height_; y0 += band_rows) {
-    const int y1 = std::min(y0 + band_rows, height_);
-    int left = width_, right = -1;
-    for (int y = y0; y < y1; ++y) {
-      const std::size_t row = static_cast<std::size_t>(y) * width_;
-      const std::uint16_t* now = frame + row;
-      std::uint16_t* was = shown_.data() + row;
-      if (std::memcmp(now, was, row_bytes) == 0) continue;
-      int first = 0, last = width_ - 1;
-      while (now[first] == was[first]) ++first;
-      while (now[last] == was[last]) --last;
-      left = std::min(left, first);
-      right = std::max(right, last);
-      std::memcpy(was + first, now + first, static_cast<std::size_t>(last - first + 1) * 2);
+  // the columns that changed in each band of rows: where the frame was told to differ, or
+  // anywhere
+  const std::size_t bands = static_cast<std::size_t>((height_ + band_rows - 1) / band_rows);
+  band_runs_.resize(bands);
+  for (auto& runs : band_runs_) runs.clear();
+  if (changed == nullptr) {
+    for (int y = 0; y < height_; ++y) take_row(frame, y, 0, width_);
+  } else {
+    for (int k = 0; k < count; ++k) {
+      const SDL_Rect& r = changed[k];
+      const int x0 = std::max(r.x, 0), x1 = std::min(r.x + r.w, width_);
+      const int y0 = std::max(r.y, 0), y1 = std::min(r.y + r.h, height_);
+      if (x0 >= x1) continue;
+      for (int y = y0; y < y1; ++y) take_row(frame, y, x0, x1);
     }
-    if (right < 0) continue;
-    const SDL_Rect r = convert(surface, left, y0, right + 1, y1);
-    if (r.w > 0 && r.h > 0) rects_.push_back(r);
+  }
+  rects_.clear();
+  for (std::size_t band = 0; band < bands; ++band) {
+    auto& runs = band_runs_[band];
+    if (runs.empty()) continue;
+    // the runs in column order, those closer than the gap joined
+    std::sort(runs.begin(), runs.end());
+    std::size_t joined = 0;
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+      if (runs[k].first <= runs[joined].second + run_gap)
+        runs[joined].second = std::max(runs[joined].second, runs[k].second);
+      else
+        runs[++joined] = runs[k];
+    }
+    runs.resize(joined + 1);
+    const int y0 = static_cast<int>(band) * band_rows, y1 = std::min(y0 + band_rows, height_);
+    for (const auto& [first, last] : runs) {
+      const SDL_Rect r = convert(surface, first, y0, last + 1, y1);
+      if (r.w > 0 && r.h > 0) rects_.push_back(r);
+    }
   }
   if (!rects_.empty())
     SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace platform::detail {
@@ -17,8 +18,10 @@ class surface_presenter {
   bool open(SDL_Window* window, int width, int height);
   void close();
   bool is_open() const { return window_ != nullptr; }
-  // Shows a frame (rows top to bottom, stride width x 2 bytes).
-  void present(const void* pixels);
+  // Shows a frame (rows top to bottom, stride width x 2 bytes). `changed`: the `count` frame
+  // rectangles outside which it equals the frame presented before it (only those are compared
+  // and sent); nullptr: the whole frame is compared.
+  void present(const void* pixels, const SDL_Rect* changed = nullptr, int count = 0);
   // Shows the last frame again on the whole window (black before the first frame).
   void redraw();
   // The frame pixel under window pixel (x, y), clamped to the frame.
@@ -35,6 +38,9 @@ class surface_presenter {
   // rectangle written.
   SDL_Rect convert(SDL_Surface* surface, int fx0, int fy0, int fx1, int fy1);
   void draw_all(SDL_Surface* surface);
+  // Takes the differing pixels of frame row y, columns x0..x1-1, into the shown frame and adds
+  // their columns to its band's.
+  void take_row(const std::uint16_t* frame, int y, int x0, int x1);
 
   SDL_Window* window_ = nullptr;
   int width_ = 0, height_ = 0;
@@ -49,6 +55,8 @@ class surface_presenter {
   std::vector<int> first_column_, end_column_;  // frame column -> viewport columns showing it
   std::vector<int> first_row_, end_row_;        // frame row -> viewport rows showing it
   std::vector<SDL_Rect> rects_;
+  // per band of rows: the runs of columns that changed (first, last)
+  std::vector<std::vector<std::pair<int, int>>> band_runs_;
 };
 
 }  // namespace platform::detail

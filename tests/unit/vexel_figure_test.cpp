@@ -924,6 +924,10 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
     const auto& faded = headless::last_large_frame(fw, fh);
     EXPECT_EQ(fw, w);
     EXPECT_EQ(std::count(faded.begin(), faded.end(), 0), std::ptrdiff_t{w} * h);
+    // the presenter is told where each frame may differ from the one before: nowhere else
+    EXPECT_GT(headless::large_frames_told_changes(), 5u);
+    EXPECT_EQ(headless::large_pixels_changed_untold(), 0u)
+        << "pixels changed outside the rectangles the presenter was told";
     detail::choose_original_pixels(false);
   }
   headless::set_shown_size(0, 0);
