@@ -76,61 +76,45 @@ foreach(language IN LISTS VEXEL_PICTURE_LANGUAGES)
     list(GET vexel_pictures ${i} name)
     list(GET vexel_pictures ${iw} width)
     list(GET vexel_pictures ${ih} height)
-    set(svg ${svg_dir}/${name}.svg)
-    set(png ${CMAKE_CURRENT_BINARY_DIR}/${folder}${name}.png)
-    add_custom_command(
-      OUTPUT ${png}
-      COMMAND ${VEXEL_RSVG_CONVERT} --width=${width} --height=${height} --format=png
-              --output=${png} ${svg}
-      DEPENDS ${svg}
-      COMMENT "Rendering ${folder}${name}.svg"
-      VERBATIM)
+    # the picture, and where the converter is built also its renderings at the larger scales
+    # (name@2 ...), for screens that show the frame larger than 800 x 600 (the program reduces the
+    # next larger one with filtering to the size shown)
+    set(scales 1)
     if(TARGET orla_imgconv)
-      set(vex ${VEXEL_RUN_DIR}/${folder}${name}.vex)
-      add_custom_command(
-        OUTPUT ${vex}
-        COMMAND orla_imgconv to-sprite ${png} ${vex}
-        DEPENDS ${png} orla_imgconv
-        COMMENT "Converting ${folder}${name}.png to ${folder}${name}.vex"
-        VERBATIM)
-      list(APPEND vexel_picture_outputs ${vex})
-    else()
-      list(APPEND vexel_picture_outputs ${png})
+      list(APPEND scales ${VEXEL_PICTURE_SCALES})
     endif()
-  endforeach()
-
-  # every picture also at two and three times its size, for screens that show the frame larger
-  # than 800 x 600 (the program reduces the next larger one with filtering to the size shown)
-  if(TARGET orla_imgconv)
-    foreach(i RANGE 0 ${last} 3)
-      math(EXPR iw "${i} + 1")
-      math(EXPR ih "${i} + 2")
-      list(GET vexel_pictures ${i} name)
-      list(GET vexel_pictures ${iw} width)
-      list(GET vexel_pictures ${ih} height)
-      foreach(times IN LISTS VEXEL_PICTURE_SCALES)
-        math(EXPR larger_width "${width} * ${times}")
-        math(EXPR larger_height "${height} * ${times}")
-        set(larger ${folder}${name}@${times})
-        set(png ${CMAKE_CURRENT_BINARY_DIR}/${larger}.png)
-        set(vex ${VEXEL_RUN_DIR}/${larger}.vex)
-        add_custom_command(
-          OUTPUT ${png}
-          COMMAND ${VEXEL_RSVG_CONVERT} --width=${larger_width} --height=${larger_height}
-                  --format=png --output=${png} ${svg_dir}/${name}.svg
-          DEPENDS ${svg_dir}/${name}.svg
-          COMMENT "Rendering ${folder}${name}.svg at ${times} times its size"
-          VERBATIM)
+    foreach(times IN LISTS scales)
+      math(EXPR scaled_width "${width} * ${times}")
+      math(EXPR scaled_height "${height} * ${times}")
+      if(times EQUAL 1)
+        set(out ${folder}${name})
+        set(at_size "")
+      else()
+        set(out ${folder}${name}@${times})
+        set(at_size " at ${times} times its size")
+      endif()
+      set(png ${CMAKE_CURRENT_BINARY_DIR}/${out}.png)
+      add_custom_command(
+        OUTPUT ${png}
+        COMMAND ${VEXEL_RSVG_CONVERT} --width=${scaled_width} --height=${scaled_height}
+                --format=png --output=${png} ${svg_dir}/${name}.svg
+        DEPENDS ${svg_dir}/${name}.svg
+        COMMENT "Rendering ${folder}${name}.svg${at_size}"
+        VERBATIM)
+      if(TARGET orla_imgconv)
+        set(vex ${VEXEL_RUN_DIR}/${out}.vex)
         add_custom_command(
           OUTPUT ${vex}
           COMMAND orla_imgconv to-sprite ${png} ${vex}
           DEPENDS ${png} orla_imgconv
-          COMMENT "Converting ${larger}.png to ${larger}.vex"
+          COMMENT "Converting ${out}.png to ${out}.vex"
           VERBATIM)
         list(APPEND vexel_picture_outputs ${vex})
-      endforeach()
+      else()
+        list(APPEND vexel_picture_outputs ${png})
+      endif()
     endforeach()
-  endif()
+  endforeach()
 endforeach()
 
 if(NOT TARGET orla_imgconv)
