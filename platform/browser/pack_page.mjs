@@ -82,17 +82,28 @@ writeFileSync(join(page, 'sw.js'),
               readFileSync(join(here, 'service_worker.js'), 'utf8').replace('@BUILD@', build));
 
 // The single file: the page with its script, both builds of the program and the files of both
-// languages inside, base64; the manifest and the worker need a web address and are left out.
+// languages inside, gzip-packed and base64; the manifest and the worker need a web address and
+// are left out.
 const base64 = (bytes) => Buffer.from(bytes).toString('base64');
 const inline = (text) => text.replace(/<\/script/gi, '<\\/script');
 const embedded = {};
 for (const name of programFiles) embedded[name] = base64(packed[name]);
-const prelude = `Module.wasmBinary = (function (text) {
+// The program too is packed with gzip (less than half the bytes): the browser unpacks it and
+// instantiates it itself, as Emscripten lets a page do through instantiateWasm.
+const packedProgram = (name) => JSON.stringify(base64(gzipSync(readFileSync(join(page, name)),
+                                                               { level: 9 })));
+const prelude = `Module.instantiateWasm = function (imports, receive) {
+  var text = atob(Module.vexelSimd ? ${packedProgram('index.simd.wasm')}
+                                   : ${packedProgram('index.wasm')});
   var bytes = new Uint8Array(text.length);
   for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
-  return bytes;
-})(atob(Module.vexelSimd ? ${JSON.stringify(base64(readFileSync(join(page, 'index.simd.wasm'))))}
-                         : ${JSON.stringify(base64(readFileSync(join(page, 'index.wasm'))))}));
+  new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')))
+    .arrayBuffer()
+    .then(function (program) { return WebAssembly.instantiate(program, imports); })
+    .then(function (result) { receive(result.instance, result.module); },
+          function (error) { Module.onAbort && Module.onAbort(error); });
+  return {};
+};
 Module.vexelEmbedded = ${JSON.stringify(embedded)};`;
 let html = readFileSync(join(page, 'index.html'), 'utf8');
 const script = '<script async type="text/javascript" src="index.js"></script>';
