@@ -72,22 +72,9 @@ ticks_of() {
   echo "$sum"
 }
 
-# Screen position of frame pixel ($1, $2) in the fullscreen, letterboxed picture.
-at() {
-  local vw=$screen_w vh=$screen_h
-  if [ $((screen_w * 600)) -gt $((screen_h * 800)) ]; then vw=$((screen_h * 800 / 600)); else
-    vh=$((screen_w * 600 / 800)); fi
-  echo $(((screen_w - vw) / 2 + (2 * $1 + 1) * vw / 1600)) $(((screen_h - vh) / 2 + (2 * $2 + 1) * vh / 1200))
-}
-click() {
-  # shellcheck disable=SC2046
-  xdotool mousemove $(at "$1" "$2")
-  sleep 0.1
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-  sleep 0.1
-}
+# at, click: frame pixels on this screen
+# shellcheck source=../tests/e2e/frame_pointer.sh
+. "$(dirname "$0")/../tests/e2e/frame_pointer.sh"
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 "${screen}x24" -br -noreset -nolisten tcp >/dev/null 2>&1 &

@@ -20,8 +20,11 @@ run_dir=$(dirname "$vexel")
 # the four files and the larger renderings of the pictures
 cp "$run_dir"/*.vex "$run_dir/Fonts.fnt" "$folder/"
 
-# Screen position of frame pixel ($1, $2): the picture is 1440 x 1080 at x = 240.
-at() { echo $((240 + (2 * $1 + 1) * 1440 / 1600)) $(((2 * $2 + 1) * 1080 / 1200)); }
+# the picture is 1440 x 1080 at x = 240
+# shellcheck disable=SC2034  # read by frame_pointer.sh
+screen_w=1920 screen_h=1080
+# shellcheck source=frame_pointer.sh
+. "$(dirname "$0")/frame_pointer.sh"
 shoot() { import -window root "$1"; }
 # The colour "r,g,b" of screenshot $1 at frame pixel ($2, $3).
 colour_at() {
@@ -32,15 +35,6 @@ colour_at() {
 }
 dark() { local c; c=$(colour_at "$@"); IFS=, read -r r g b <<<"$c"; poll_seen=$c; [ $((r + g + b)) -lt 150 ]; }
 same() { cmp -s <(convert "$1" rgb:-) <(convert "$2" rgb:-); }
-click() {
-  # shellcheck disable=SC2046
-  xdotool mousemove $(at "$1" "$2")
-  sleep 0.1
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-  sleep 0.1
-}
 rest() {
   # shellcheck disable=SC2046
   xdotool mousemove $(at 790 10)
