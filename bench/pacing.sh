@@ -84,22 +84,7 @@ run_screen() {
   for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || { echo "error: Xvfb did not start" >&2; exit 2; }
   export DISPLAY=:$(head -1 "$work/display")
-  xdotool mousemove 10 10
-  (cd "$work/run" && exec "$vexel") >"$work/out" 2>"$work/err" &
-  program_pid=$!
-  local started
-  started=$(now_ms)
-  until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
-    kill -0 "$program_pid" 2>/dev/null || { echo "error: the program ended: $(cat "$work/err")" >&2; exit 2; }
-    [ $(($(now_ms) - started)) -lt 30000 ] || { echo "error: no window after 30 s" >&2; exit 2; }
-    sleep 0.1
-  done
-  sleep 1
-  click 400 40     # ends the intro
-  click 485 570    # chapter 9, the pedal line
-  click 735 546    # start: the point accelerates to the slider's speed
-  # shellcheck disable=SC2046
-  xdotool mousemove $(at 790 10)
+  start_point_turning "$work/run" 30 "$vexel"
   sleep 1
   measure
   judge "revolution at slider 40 (s)" "${period:-none}" 14.25 15.75

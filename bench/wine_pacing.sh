@@ -89,22 +89,7 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG
 run() {
   local label=$1
   shift
-  xdotool mousemove 10 10
-  (cd "$work/run" && exec "$@") >"$work/out" 2>"$work/err" &
-  program_pid=$!
-  local started
-  started=$(now_ms)
-  until xdotool search --onlyvisible --name '^VEXEL egyenes$' >/dev/null 2>&1; do
-    kill -0 "$program_pid" 2>/dev/null || { echo "error: $label ended: $(cat "$work/err")" >&2; exit 2; }
-    [ $(($(now_ms) - started)) -lt 60000 ] || { echo "error: no window after 60 s" >&2; exit 2; }
-    sleep 0.1
-  done
-  sleep 1
-  click 400 40   # ends the intro
-  click 485 570  # chapter 9, the pedal line
-  click 735 546  # start: the point accelerates to the slider's speed
-  # shellcheck disable=SC2046
-  xdotool mousemove $(at 790 10)
+  start_point_turning "$work/run" 60 "$@"
   sleep 3
   local server p0 x0 s0=0 o0=0 t0 t1 out others=
   server=$(our_wineserver)
