@@ -8,6 +8,10 @@
 
 #include "sdl_backend.hpp"
 
+#ifdef ORLA_HAVE_X11
+#include <X11/Xlib.h>
+#endif
+
 namespace platform::detail::sdl {
 
 namespace {
@@ -33,6 +37,34 @@ void report_no_display(const std::string& detail) {
                "WAYLAND_DISPLAY to a running display server.\n",
                program_invocation_short_name, detail.c_str());
   std::fflush(stderr);
+}
+
+// Xlib ends the program through exit() when its connection to the X server breaks (a logout,
+// the server ending). SDL_Quit, run at exit, would then wait for the window's unmapping on the
+// dead connection, forever and at full speed; so once the connection is lost it is left out.
+bool display_lost = false;
+
+void quit_sdl_unless_display_lost() {
+  if (!display_lost) SDL_Quit();
+}
+
+#ifdef ORLA_HAVE_X11
+XIOErrorHandler xlib_handler = nullptr;
+
+int on_display_lost(Display* display) {
+  display_lost = true;
+  // Xlib's own handler says so on standard error and calls exit()
+  if (xlib_handler) return xlib_handler(display);
+  std::exit(1);
+}
+#endif
+
+void watch_x_connection() {
+#ifdef ORLA_HAVE_X11
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && SDL_strcasecmp(driver, "x11") == 0)
+    xlib_handler = XSetIOErrorHandler(on_display_lost);
+#endif
 }
 
 }  // namespace
@@ -63,7 +95,8 @@ bool open_video() {
     }
   }
   // leaving through exit() must still give the desktop its display mode back
-  std::atexit(SDL_Quit);
+  watch_x_connection();
+  std::atexit(quit_sdl_unless_display_lost);
   // the characters the keys type on the user's layout come as text input (WM_CHAR)
   SDL_StartTextInput();
   s.video_ok = true;
