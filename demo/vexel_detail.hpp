@@ -200,20 +200,9 @@ void mark_layer_ring(const orla::VIRTUALWINDOW& layer, std::int64_t cx, std::int
 // Clears the layer to black: only what was recorded since the last clear, or the whole layer
 // the first time and whenever the layer was made anew.
 void clear_layer(orla::VIRTUALWINDOW& layer);
-// Starts the layer's record anew as clear_layer does, for a layer whose pixels are not drawn
-// (what it records is drawn straight into a frame).
-void restart_layer_record(const orla::VIRTUALWINDOW& layer);
 // Lays the layer over the frame from (0, 0), its black pixels letting the frame through: only
 // the parts recorded since the last clear.
 void lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame);
-// Copies `from` into `to` (both of the frame's size) where the layer recorded pixels since its
-// last clear (everywhere when nothing is known of the layer): what the layer laid over the frame.
-void restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
-                         orla::VIRTUALWINDOW& to);
-// Appends the rectangles (right and bottom excluded) of the tiles recorded since the layer's
-// last clear or before it: outside them the layer is black now and was before that clear. False
-// when the layer's content then or now is not known.
-bool layer_changes(const orla::VIRTUALWINDOW& layer, std::vector<win32::RECT>& out);
 // Forgets the records: the next clear of a layer clears all of it.
 void forget_layer_damage();
 // True when pixel (x, y) of the layer is recorded as drawn since the last clear.
@@ -452,13 +441,17 @@ std::string figure_svg(const std::string& title, const std::string& description,
 // in the walk's order (vexel_figure_scaled.cpp). The layer is black where nothing is drawn;
 // what is drawn is recorded in the layer's record.
 void draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale);
-// The same straight into a frame of the layer's width over the backdrop it was copied from, as
-// the layer laid over it would show (black shows the backdrop); recorded in the layer's record,
-// the layer's pixels untouched. True when the rectangles (right and bottom excluded) outside
-// which it drew the same as the last drawing onto that frame are appended to `changes` (the tiles
-// of the elements that changed, came or went); false when that is not known.
+// The same straight into a frame of the layer's width over its backdrop, as the layer laid over
+// it would show (black shows the backdrop), the layer's pixels and record untouched. Only where
+// it may differ from the last drawing onto that frame is drawn again: the tiles of the elements
+// that changed, came or went, and those of the `restored` rectangles (right and bottom excluded,
+// where the caller put the backdrop back) get the backdrop back and every element reaching them,
+// inside them. True when those elements' tiles are appended to `changes` as rectangles outside
+// which the frame is as before; false when the last drawing is not known: the frame must then
+// hold the backdrop under the figure, which is drawn whole.
 bool draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale, orla::VIRTUALWINDOW& frame,
                              const orla::VIRTUALWINDOW& backdrop,
+                             const std::vector<win32::RECT>& restored,
                              std::vector<win32::RECT>& changes);
 // The next drawing onto a frame does not know the last one.
 void forget_figure_drawn();

@@ -83,6 +83,54 @@ struct drawn_history {
 };
 drawn_history history;
 
+// A set of the layer's tiles: the tiles of a band as bits, and which bands hold any.
+struct tile_set {
+  std::int64_t bands = 0, words = 0;
+  std::vector<std::uint64_t> bits;
+  std::vector<char> any;
+
+  void reset(std::int64_t width, std::int64_t height) {
+    bands = (height + detail::layer_tile_height - 1) / detail::layer_tile_height;
+    words = ((width + detail::layer_tile_width - 1) / detail::layer_tile_width + 63) / 64;
+    bits.assign(static_cast<std::size_t>(bands * words), 0);
+    any.assign(static_cast<std::size_t>(bands), 0);
+  }
+  bool has(std::int64_t band, std::int64_t tile) const {
+    return (bits[static_cast<std::size_t>(band * words + tile / 64)] >> (tile % 64) & 1) != 0;
+  }
+  void add(const tile_run& t) {
+    if (t.band < 0 || t.band >= bands) return;
+    for (std::int64_t tile = t.left; tile <= t.right; ++tile)
+      bits[static_cast<std::size_t>(t.band * words + tile / 64)] |= std::uint64_t{1} << (tile % 64);
+    any[static_cast<std::size_t>(t.band)] = 1;
+  }
+  bool meets(const std::vector<tile_run>& tiles) const {
+    for (const tile_run& t : tiles) {
+      if (!any[static_cast<std::size_t>(t.band)]) continue;
+      for (std::int64_t tile = t.left; tile <= t.right; ++tile)
+        if (has(t.band, tile)) return true;
+    }
+    return false;
+  }
+  // Calls f(band, first tile, last tile) for each run of tiles in the set.
+  template <class F>
+  void each_run(F&& f) const {
+    const std::int64_t tiles = words * 64;
+    for (std::int64_t band = 0; band < bands; ++band) {
+      if (!any[static_cast<std::size_t>(band)]) continue;
+      for (std::int64_t tile = 0; tile < tiles;) {
+        if (!has(band, tile)) {
+          ++tile;
+          continue;
+        }
+        const std::int64_t first = tile;
+        while (tile < tiles && has(band, tile)) ++tile;
+        f(band, first, tile - 1);
+      }
+    }
+  }
+};
+
 // A running hash of the values an element is drawn from.
 struct values_hash {
   std::uint64_t h = 1469598103934665603ull;
@@ -95,31 +143,55 @@ struct values_hash {
 };
 
 struct scaled_painter {
-  orla::VIRTUALWINDOW& layer;  // its size bounds the drawing, its record takes what is drawn
+  scaled_painter(orla::VIRTUALWINDOW& into, double at_scale) : layer(into), scale(at_scale) {}
+  orla::VIRTUALWINDOW& layer;  // its size bounds the drawing
   double scale;
   double inverse = 1 / scale;
   WORD shadow = orla::PACK(shadow_r, shadow_g, shadow_b);
-  // where the pixels go (the layer's, or a frame's of the layer's width), and the backdrop a
-  // black pixel shows when they go straight into the frame (black lets the backdrop through)
+  // where the pixels go (the layer's, or a frame's of the layer's width; nullptr: nowhere, the
+  // elements' tiles are only measured), and the backdrop a black pixel shows when they go
+  // straight into the frame (black lets the backdrop through)
   WORD* out = layer.DATA;
   const WORD* under = nullptr;
-  // where each element's tiles are kept (nullptr: not kept), and the element being drawn
+  // where each element's tiles are kept (nullptr: in the layer's record instead), and the
+  // element being drawn
   figure_drawn* record = nullptr;
   element_drawn* current = nullptr;
+  // measuring: the last drawing, whose elements drawn from the same values keep their tiles
+  const figure_drawn* before = nullptr;
+  // painting only inside these tiles (nullptr: everywhere); the tiles are already measured
+  const tile_set* inside = nullptr;
 
-  // Starts an element: its values, and its tiles from now on.
-  void begin(int kind, BYTE index, bool is_shadow, std::initializer_list<double> values) {
-    if (record == nullptr) return;
-    current = &record->elements[static_cast<std::size_t>(
-        (kind * element_slots + std::min<int>(index, element_slots - 1)) * 2 + is_shadow)];
+  // Starts an element: its values, and its tiles from now on; false when its shape need not be
+  // gone through (measuring: it is drawn from the same values as before; painting inside tiles:
+  // it reaches none of them).
+  bool begin(int kind, BYTE index, bool is_shadow, std::initializer_list<double> values) {
+    // the tiles marked last belong to the element before
+    marked[0] = marked[1] = tiles{};
+    if (record == nullptr) return true;
+    const auto slot = static_cast<std::size_t>(
+        (kind * element_slots + std::min<int>(index, element_slots - 1)) * 2 + is_shadow);
+    current = &record->elements[slot];
+    if (inside != nullptr) {
+      marking = false;
+      return inside->meets(current->tiles);
+    }
     values_hash hash;
     for (const double v : values) hash.add(v);
     current->values = hash.h;
     current->drawn = true;
+    marking = true;
+    if (before != nullptr) {
+      const element_drawn& was = before->elements[slot];
+      if (was.drawn && was.values == hash.h) {
+        current->tiles = was.tiles;
+        return false;
+      }
+    }
     current->tiles.clear();
-    // the tiles marked last belong to the element before
-    marked[0] = marked[1] = tiles{};
+    return true;
   }
+  bool marking = true;
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
@@ -143,12 +215,31 @@ struct scaled_painter {
         std::min(std::floor(pixel_of(span.hi)), static_cast<double>(layer.BREITE - 1));
     if (left > right) return;
     const auto l = static_cast<std::int64_t>(left), r = static_cast<std::int64_t>(right);
+    if (marking) mark(y, l, r);
+    if (out == nullptr) return;
+    if (inside == nullptr) {
+      put(y, l, r, colour);
+      return;
+    }
+    // only inside the tiles, a run of them at a time
+    const std::int64_t band = y / detail::layer_tile_height;
+    if (!inside->any[static_cast<std::size_t>(band)]) return;
+    const std::int64_t last_tile = r / detail::layer_tile_width;
+    for (std::int64_t tile = l / detail::layer_tile_width; tile <= last_tile; ++tile) {
+      if (!inside->has(band, tile)) continue;
+      const std::int64_t first_tile = tile;
+      while (tile < last_tile && inside->has(band, tile + 1)) ++tile;
+      put(y, std::max(l, first_tile * detail::layer_tile_width),
+          std::min(r, (tile + 1) * detail::layer_tile_width - 1), colour);
+    }
+  }
+
+  void put(std::int64_t y, std::int64_t l, std::int64_t r, WORD colour) {
     const std::int64_t at = y * layer.BREITE + l;
     if (colour == 0 && under != nullptr)
       std::copy_n(under + at, r - l + 1, out + at);
     else
       std::fill_n(out + at, r - l + 1, colour);
-    mark(y, l, r);
   }
 
   // The tiles of the record last marked: the rows of a shape in one band of tiles mostly fall
@@ -164,12 +255,15 @@ struct scaled_painter {
                   r / detail::layer_tile_width};
     for (const tiles& m : marked)
       if (m.band == t.band && m.left <= t.left && t.right <= m.right) return;
-    detail::mark_layer_box(
-        layer, t.left * detail::layer_tile_width, t.band * detail::layer_tile_height,
-        (t.right + 1) * detail::layer_tile_width - 1, (t.band + 1) * detail::layer_tile_height - 1);
     marked[next_mark] = t;
     next_mark = 1 - next_mark;
-    if (current != nullptr) current->tiles.push_back({t.band, t.left, t.right});
+    if (current != nullptr)
+      current->tiles.push_back({t.band, t.left, t.right});
+    else
+      detail::mark_layer_box(layer, t.left * detail::layer_tile_width,
+                             t.band * detail::layer_tile_height,
+                             (t.right + 1) * detail::layer_tile_width - 1,
+                             (t.band + 1) * detail::layer_tile_height - 1);
   }
 
   void disc(double cx, double cy, double r, WORD colour) {
@@ -241,17 +335,19 @@ struct scaled_painter {
   void point(BYTE i, bool is_shadow) {
     const auto& p = PONT[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(0, i, is_shadow,
-          {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)});
+    if (!begin(0, i, is_shadow,
+          {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)}))
+      return;
     disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
   }
 
   void segment(BYTE i, bool is_shadow) {
     const auto& s = SZAKASZ[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(1, i, is_shadow,
+    if (!begin(1, i, is_shadow,
           {s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, double(s.VASTAGSAG), double(s.R), double(s.G),
-           double(s.B)});
+           double(s.B)}))
+      return;
     stroke(s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, stroke_width(s.VASTAGSAG) / 2, true,
            is_shadow ? shadow : orla::PACK(s.R, s.G, s.B));
   }
@@ -259,9 +355,10 @@ struct scaled_painter {
   void line(BYTE i, bool is_shadow) {
     const auto& e = EGYENES[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(2, i, is_shadow,
+    if (!begin(2, i, is_shadow,
           {d, double(e.YXFORMA), double(e.XYFORMA), e.M, e.C, e.M2, e.C2, double(e.VASTAGSAG),
-           double(e.R), double(e.G), double(e.B)});
+           double(e.R), double(e.G), double(e.B)}))
+      return;
     // a point of the line and its direction, from the better conditioned of its two forms
     double px, py, dx, dy;
     if (e.YXFORMA && (!e.XYFORMA || std::fabs(e.M) <= 1)) {
@@ -278,9 +375,10 @@ struct scaled_painter {
   void circle(BYTE i, bool is_shadow) {
     const auto& k = KOR[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(3, i, is_shadow,
+    if (!begin(3, i, is_shadow,
           {k.X + d, k.Y + d, double(k.SUGAR), double(k.VASTAGSAG), double(k.R), double(k.G),
-           double(k.B)});
+           double(k.B)}))
+      return;
     // the rings R, R+1, R-1, R+2 ... : an even count lies half a pixel further out
     const LONGINT width = std::max<LONGINT>(k.VASTAGSAG, 1);
     const double middle = k.SUGAR + (width % 2 == 0 ? 0.5 : 0.0);
@@ -290,9 +388,10 @@ struct scaled_painter {
   void parabola(BYTE i, bool is_shadow) {
     const auto& q = PARABOLA[i];
     const double d = is_shadow ? shadow_offset : 0;
-    begin(4, i, is_shadow,
+    if (!begin(4, i, is_shadow,
           {q.FX + d, q.FY + d, q.P, q.SZOG, double(q.VASTAGSAG), double(q.R), double(q.G),
-           double(q.B)});
+           double(q.B)}))
+      return;
     if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
     // the arc the program samples, t from -N to its last sample, drawn as a polyline fine
     // enough that it leaves the curve by less than a quarter of a screen pixel
@@ -326,48 +425,80 @@ struct scaled_painter {
 }  // namespace
 
 void detail::draw_figure_scaled(orla::VIRTUALWINDOW& layer, double scale) {
-  scaled_painter painter{layer,      scale,   1 / scale, orla::PACK(shadow_r, shadow_g, shadow_b),
-                         layer.DATA, nullptr, nullptr,   nullptr,
-                         {},         0};
+  scaled_painter painter(layer, scale);
   paint_figure(painter);
 }
 
 bool detail::draw_figure_scaled_onto(orla::VIRTUALWINDOW& layer, double scale,
                                      orla::VIRTUALWINDOW& frame,
                                      const orla::VIRTUALWINDOW& backdrop,
+                                     const std::vector<win32::RECT>& restored,
                                      std::vector<win32::RECT>& changes) {
   if (frame.BREITE != layer.BREITE || backdrop.BREITE != layer.BREITE ||
       frame.HOEHE < layer.HOEHE || backdrop.HOEHE < layer.HOEHE) {
     history.valid = false;
     return false;
   }
-  for (auto& e : history.now.elements) e.drawn = false;
-  scaled_painter painter{layer,        scale,
-                         1 / scale,    orla::PACK(shadow_r, shadow_g, shadow_b),
-                         frame.DATA,   backdrop.DATA,
-                         &history.now, nullptr,
-                         {},           0};
-  paint_figure(painter);
   const bool known = history.valid && history.width == layer.BREITE &&
                      history.height == layer.HOEHE && history.scale == scale;
-  if (known) {
-    // the tiles of the elements that changed, came or went, in this drawing and the last
-    auto add = [&](const std::vector<tile_run>& tiles) {
-      for (const tile_run& t : tiles)
-        changes.push_back({static_cast<win32::LONG>(t.left * layer_tile_width),
-                           static_cast<win32::LONG>(t.band * layer_tile_height),
-                           static_cast<win32::LONG>(std::min<std::int64_t>(
-                               (t.right + 1) * layer_tile_width, layer.BREITE)),
-                           static_cast<win32::LONG>(std::min<std::int64_t>(
-                               (t.band + 1) * layer_tile_height, layer.HOEHE))});
-    };
+  for (auto& e : history.now.elements) e.drawn = false;
+  scaled_painter painter(layer, scale);
+  painter.under = backdrop.DATA;
+  painter.record = &history.now;
+  if (!known) {
+    // the whole figure over the backdrop, each element's tiles kept
+    painter.out = frame.DATA;
+    paint_figure(painter);
+  } else {
+    // the tiles of the elements that changed, came or went, in this drawing and the last: only
+    // there can a pixel differ; each element drawn from the same values keeps its tiles
+    painter.out = nullptr;
+    painter.before = &history.before;
+    paint_figure(painter);
+    static tile_set redrawn;
+    redrawn.reset(layer.BREITE, layer.HOEHE);
     for (std::size_t k = 0; k < history.now.elements.size(); ++k) {
       const element_drawn& now = history.now.elements[k];
       const element_drawn& was = history.before.elements[k];
       if (now.drawn && was.drawn && now.values == was.values) continue;
-      if (now.drawn) add(now.tiles);
-      if (was.drawn) add(was.tiles);
+      for (const element_drawn* e : {&now, &was})
+        if (e->drawn)
+          for (const tile_run& t : e->tiles) redrawn.add(t);
     }
+    const auto right_of = [&](std::int64_t tile) {
+      return static_cast<win32::LONG>(
+          std::min<std::int64_t>((tile + 1) * layer_tile_width, layer.BREITE));
+    };
+    const auto bottom_of = [&](std::int64_t band) {
+      return static_cast<win32::LONG>(
+          std::min<std::int64_t>((band + 1) * layer_tile_height, layer.HOEHE));
+    };
+    redrawn.each_run([&](std::int64_t band, std::int64_t first, std::int64_t last) {
+      changes.push_back({static_cast<win32::LONG>(first * layer_tile_width),
+                         static_cast<win32::LONG>(band * layer_tile_height), right_of(last),
+                         bottom_of(band)});
+    });
+    // where the caller put the backdrop back, the figure goes again too
+    for (const win32::RECT& r : restored) {
+      const std::int64_t top = std::max<std::int64_t>(r.top, 0),
+                         bottom = std::min<std::int64_t>(r.bottom, layer.HOEHE);
+      if (top >= bottom || r.left >= r.right) continue;
+      for (std::int64_t band = top / layer_tile_height; band <= (bottom - 1) / layer_tile_height;
+           ++band)
+        redrawn.add({band, std::max<std::int64_t>(r.left, 0) / layer_tile_width,
+                     std::min<std::int64_t>(r.right - 1, layer.BREITE - 1) / layer_tile_width});
+    }
+    // the backdrop back in those tiles, then every element that reaches them, inside them
+    redrawn.each_run([&](std::int64_t band, std::int64_t first, std::int64_t last) {
+      const std::int64_t left = first * layer_tile_width, right = right_of(last);
+      for (std::int64_t y = band * layer_tile_height; y < bottom_of(band); ++y)
+        std::copy_n(backdrop.DATA + y * layer.BREITE + left, right - left,
+                    frame.DATA + y * layer.BREITE + left);
+    });
+    painter.before = nullptr;
+    painter.out = frame.DATA;
+    painter.inside = &redrawn;
+    paint_figure(painter);
   }
   std::swap(history.before, history.now);
   history.width = layer.BREITE;

@@ -103,15 +103,16 @@ void detail::begin_large_frame() {
     release_windows();
     orla::INIT_VW(large.frame, width, height, true);
     orla::INIT_VW(large.backdrop, width, height, true);
-    // the figure's layer is only its size and its record: the figure goes straight into the frame
+    // the figure's layer is only its size: the figure goes straight into the frame
     orla::CALCULATEVW(large.layer, width, std::min<LONGINT>(layer_rows, height));
   }
   if (large.backdrop_of != BACKGROUND.DATA) {
     make_backdrop();
     large.kept = false;
   }
-  // the backdrop back where the last large frame changed it: under its figure, its tints and
-  // its message; the whole of it after a brightness or a new backdrop
+  // the backdrop back where the last large frame's tints and message changed it (the figure
+  // puts it back under what it draws differently); the whole of it after a brightness or a new
+  // backdrop, and then the figure is drawn whole
   const bool copy_whole = !large.kept || large.brightened;
   // (a large frame made but not presented, before the help picture: the presenter has the one
   // before it, which this frame is not compared with)
@@ -121,8 +122,8 @@ void detail::begin_large_frame() {
   large.figure_changes.clear();
   if (copy_whole) {
     std::copy_n(large.backdrop.DATA, static_cast<std::size_t>(width) * height, large.frame.DATA);
+    forget_figure_drawn();
   } else {
-    restore_under_layer(large.layer, large.backdrop, large.frame);
     for (const area& a : large.changed)
       for (LONGINT y = a.top; y <= a.bottom; ++y)
         std::copy_n(large.backdrop.DATA + static_cast<std::size_t>(y) * width + a.left,
@@ -133,14 +134,16 @@ void detail::begin_large_frame() {
   large.brightened = false;
   large.restored.swap(large.changed);
   large.changed.clear();
-  restart_layer_record(large.layer);
 }
 
 void detail::draw_large_figure() {
-  // straight into the frame: its layer only keeps the record of what was drawn
-  if (large.scale > 0)
-    large.figure_known = draw_figure_scaled_onto(large.layer, large.scale, large.frame,
-                                                 large.backdrop, large.figure_changes);
+  // straight into the frame: its layer only gives the figure area's size
+  if (large.scale <= 0) return;
+  static std::vector<win32::RECT> restored;
+  restored.clear();
+  for (const area& a : large.restored) restored.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
+  large.figure_known = draw_figure_scaled_onto(large.layer, large.scale, large.frame,
+                                               large.backdrop, restored, large.figure_changes);
 }
 
 void detail::tint_large_frame(const orla::VIRTUALWINDOW& colour, LONGINT x, LONGINT y,
@@ -201,14 +204,12 @@ void detail::complete_small_frame() {
 void detail::present_frame() {
   if (large.scale > 0) {
     // the presenter sends on only what may have changed: the tiles of the figure's elements that
-    // changed (else all its tiles of this frame and the last), the areas either frame changed;
-    // all of it after a whole copy or a brightness
+    // changed, the areas either frame changed; all of it after a whole copy or a brightness
     const win32::RECT* changes = nullptr;
     large.told.clear();
     large.presented = true;
     if (large.figure_known) large.told.swap(large.figure_changes);
-    if (!large.whole && !large.brightened &&
-        (large.figure_known || layer_changes(large.layer, large.told))) {
+    if (!large.whole && !large.brightened && large.figure_known) {
       for (const auto* areas : {&large.restored, &large.changed})
         for (const area& a : *areas)
           large.told.push_back({a.left, a.top, a.right + 1, a.bottom + 1});

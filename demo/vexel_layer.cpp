@@ -29,9 +29,6 @@ struct tile_record {
   coord first_band = 0;  // bands first_band..last_band may hold a tile; none when first > last
   coord last_band = -1;
   std::vector<std::uint64_t> bits;
-  // the tiles recorded before the last clear (what the frame before drew), the same way
-  std::vector<std::uint64_t> before;
-  coord before_first = 0, before_last = -1;
 
   bool matches(const orla::VIRTUALWINDOW& vw) const {
     return data == vw.DATA && width == vw.BREITE && height == vw.HOEHE;
@@ -43,15 +40,10 @@ struct tile_record {
     bands = (height + tile_height - 1) / tile_height;
     words_per_band = (width + tile_width * 64 - 1) / (tile_width * 64);
     bits.assign(static_cast<std::size_t>(words_per_band * bands), 0);
-    before.assign(bits.size(), 0);
-    first_band = before_first = bands;
-    last_band = before_last = -1;
+    first_band = bands;
+    last_band = -1;
   }
   void clear() {
-    // what was recorded becomes `before`; the tiles of `before` are zeroed for the next clear
-    std::swap(bits, before);
-    std::swap(first_band, before_first);
-    std::swap(last_band, before_last);
     if (first_band <= last_band)
       std::fill(bits.begin() + first_band * words_per_band,
                 bits.begin() + (last_band + 1) * words_per_band, 0);
@@ -106,11 +98,10 @@ struct tile_record {
 };
 
 // The tiles drawn since the layer was last cleared; known: outside them the layer is black
-// (false until the first clear of a new layer); known_before: likewise before the last clear.
+// (false until the first clear of a new layer).
 struct layer_damage {
   tile_record drawn;
   bool known = false;
-  bool known_before = false;
 };
 // The scene layer's record and that of the layer drawn at the screen's size.
 layer_damage damages[2];
@@ -204,7 +195,6 @@ void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
     damage.known = false;
     return;
   }
-  damage.known_before = damage.known;
   if (!damage.known) {
     std::fill_n(layer.DATA, static_cast<std::size_t>(damage.drawn.width) * damage.drawn.height,
                 WORD{0});
@@ -216,13 +206,6 @@ void detail::clear_layer(orla::VIRTUALWINDOW& layer) {
     std::fill_n(layer.DATA + row * layer.BREITE + left, right - left + 1, WORD{0});
   });
   damage.drawn.clear();
-}
-
-void detail::restart_layer_record(const orla::VIRTUALWINDOW& layer) {
-  layer_damage& damage = damage_of(layer);
-  damage.known_before = damage.known;
-  damage.drawn.clear();
-  damage.known = true;
 }
 
 void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDOW& frame) {
@@ -244,55 +227,6 @@ void detail::lay_layer_over(const orla::VIRTUALWINDOW& layer, orla::VIRTUALWINDO
     // black is the layer's transparent colour (written as a select, which vectorises)
     for (coord x = left; x <= right; ++x) to[x] = from[x] != 0 ? from[x] : to[x];
   });
-}
-
-void detail::restore_under_layer(const orla::VIRTUALWINDOW& layer, const orla::VIRTUALWINDOW& from,
-                                 orla::VIRTUALWINDOW& to) {
-  layer_damage& damage = damage_of(layer);
-  const coord rows = std::min<coord>({layer.HOEHE, from.HOEHE, to.HOEHE});
-  const coord columns = std::min<coord>({layer.BREITE, from.BREITE, to.BREITE});
-  if (!damage.known || from.BREITE != to.BREITE) {
-    for (coord row = 0; row < rows; ++row)
-      std::copy_n(from.DATA + row * from.BREITE, columns, to.DATA + row * to.BREITE);
-    return;
-  }
-  damage.drawn.each_run([&](coord row, coord left, coord right) {
-    if (row >= rows || left >= columns) return;
-    right = std::min(right, columns - 1);
-    std::copy_n(from.DATA + row * from.BREITE + left, right - left + 1,
-                to.DATA + row * to.BREITE + left);
-  });
-}
-
-bool detail::layer_changes(const orla::VIRTUALWINDOW& layer, std::vector<win32::RECT>& out) {
-  const layer_damage& damage = damage_of(layer);
-  const tile_record& r = damage.drawn;
-  if (!damage.known || !damage.known_before) return false;
-  const coord first = std::min(r.first_band, r.before_first);
-  const coord last = std::max(r.last_band, r.before_last);
-  const coord tiles = r.words_per_band * 64;
-  for (coord band = first; band <= last; ++band) {
-    const std::uint64_t* now = r.bits.data() + band * r.words_per_band;
-    const std::uint64_t* was = r.before.data() + band * r.words_per_band;
-    const coord top = band * tile_height, bottom = std::min<coord>(top + tile_height, r.height);
-    coord tile = 0;
-    while (tile < tiles) {
-      const coord word = tile / 64;
-      const std::uint64_t rest = (now[word] | was[word]) >> (tile % 64);
-      if (rest == 0) {
-        tile = (word + 1) * 64;
-        continue;
-      }
-      tile += __builtin_ctzll(rest);
-      const coord start = tile;
-      while (tile < tiles && ((now[tile / 64] | was[tile / 64]) >> (tile % 64) & 1) != 0) ++tile;
-      const coord right = std::min<coord>(tile * tile_width, r.width);
-      if (start * tile_width < right)
-        out.push_back({static_cast<win32::LONG>(start * tile_width), static_cast<win32::LONG>(top),
-                       static_cast<win32::LONG>(right), static_cast<win32::LONG>(bottom)});
-    }
-  }
-  return true;
 }
 
 bool detail::layer_pixel_recorded(const orla::VIRTUALWINDOW& layer, coord x, coord y) {
