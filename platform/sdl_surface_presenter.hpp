@@ -51,6 +51,8 @@ class surface_presenter {
   Uint32 format_ = 0;
   int viewport_x_ = 0, viewport_y_ = 0, viewport_w_ = 0, viewport_h_ = 0;
   std::vector<std::uint32_t> colour_;           // RGB565 -> surface pixel
+  bool widens_ = false;                         // the table is widened() with alpha_ added
+  std::uint32_t alpha_ = 0;
   std::vector<int> column_source_;              // viewport column -> frame column
   std::vector<int> first_column_, end_column_;  // frame column -> viewport columns showing it
   std::vector<int> first_row_, end_row_;        // frame row -> viewport rows showing it

@@ -1,10 +1,16 @@
 // SDL backend tests without a display (SDL's dummy video driver): the key events and text input
 // that keyboard layouts produce, pushed into SDL's queue, become the program's speed and chapter
-// keys through the real window procedure.
+// keys through the real window procedure; the window-surface presenter shows every pixel of the
+// frames it is given.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <random>
+#include <vector>
+
+#include "sdl_surface_presenter.hpp"
 
 #include "orla.hpp"
 #include "orla_win32.hpp"
@@ -98,4 +104,62 @@ TEST_F(SdlLayoutKeys, PlusAndMinusAreWhatTheLayoutTypes) {
   orla_win32::GETALLMESSAGES();
   detail::take_frame_key();
   EXPECT_TRUE(detail::key_clicks(4)) << "3 selects the third chapter button";
+}
+
+TEST(SdlSurfacePresenter, EveryWindowPixelShowsItsFramePixelOneToOneAndEnlarged) {
+  // random frames changed in random rectangles, each told the presenter; after each the window's
+  // surface shows, at every pixel of the letterboxed picture, the colour of the frame pixel
+  // under it (1:1, enlarged, and letterboxed)
+  std::mt19937 rng(28);
+  const struct {
+    int window_w, window_h, frame_w, frame_h;
+  } cases[] = {{96, 40, 96, 40}, {130, 70, 48, 24}, {90, 80, 60, 30}};
+  for (const auto& c : cases) {
+    SDL_Window* window = SDL_CreateWindow("presenter", 0, 0, c.window_w, c.window_h, 0);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    platform::detail::surface_presenter presenter;
+    ASSERT_TRUE(presenter.open(window, c.frame_w, c.frame_h));
+    std::vector<std::uint16_t> frame(static_cast<std::size_t>(c.frame_w) * c.frame_h);
+    for (auto& p : frame) p = static_cast<std::uint16_t>(rng());
+    presenter.present(frame.data());
+    for (int round = 0; round < 40; ++round) {
+      std::vector<SDL_Rect> told;
+      for (int k = 0; k < 3; ++k) {
+        const int x = static_cast<int>(rng() % c.frame_w), y = static_cast<int>(rng() % c.frame_h);
+        const SDL_Rect r{x, y, 1 + static_cast<int>(rng() % (c.frame_w - x)),
+                         1 + static_cast<int>(rng() % (c.frame_h - y))};
+        told.push_back(r);
+        for (int yy = r.y; yy < r.y + r.h; ++yy)
+          for (int xx = r.x; xx < r.x + r.w; ++xx)
+            if (rng() % 3 == 0) frame[static_cast<std::size_t>(yy) * c.frame_w + xx] = rng();
+      }
+      presenter.present(frame.data(), told.data(), static_cast<int>(told.size()));
+      SDL_Surface* surface = SDL_GetWindowSurface(window);
+      ASSERT_NE(surface, nullptr);
+      int shown_w = 0, shown_h = 0;
+      presenter.shown_size(shown_w, shown_h);
+      const int left = (surface->w - shown_w) / 2, top = (surface->h - shown_h) / 2;
+      int wrong = 0;
+      for (int y = top; y < top + shown_h; ++y)
+        for (int x = left; x < left + shown_w; ++x) {
+          int fx = 0, fy = 0;
+          presenter.to_frame(x, y, fx, fy);
+          const std::uint16_t p = frame[static_cast<std::size_t>(fy) * c.frame_w + fx];
+          const unsigned r = p >> 11, g = p >> 5 & 63, b = p & 31;
+          const Uint32 want =
+              SDL_MapRGB(surface->format, static_cast<Uint8>(r << 3 | r >> 2),
+                         static_cast<Uint8>(g << 2 | g >> 4), static_cast<Uint8>(b << 3 | b >> 2));
+          Uint32 got = 0;
+          std::memcpy(&got,
+                      static_cast<const Uint8*>(surface->pixels) + y * surface->pitch +
+                          x * surface->format->BytesPerPixel,
+                      surface->format->BytesPerPixel);
+          wrong += got != want;
+        }
+      ASSERT_EQ(wrong, 0) << c.window_w << " x " << c.window_h << " showing " << c.frame_w << " x "
+                          << c.frame_h << ", round " << round;
+    }
+    presenter.close();
+    SDL_DestroyWindow(window);
+  }
 }
