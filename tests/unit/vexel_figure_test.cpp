@@ -855,9 +855,9 @@ TEST(VexelFigure, LargeScreenShowsTheFrameAtItsSizeAndTheKeyOTheOriginal) {
       release((slider.x1 + slider.x2) / 2, slider.y2 - 10);
     });
     // a frame puts the backdrop back only where the last one changed it: after the drag, the
-    // chapter change and the slider it is the frame drawn from a whole backdrop
+    // chapter change, the slider and the point turning it is the frame drawn from a whole backdrop
     std::vector<std::uint16_t> kept;
-    steps.push_back([] {});
+    for (int k = 0; k < 12; ++k) steps.push_back([] { VEXEL_SZOG += 0.07; });
     steps.push_back([&] {
       int fw = 0, fh = 0;
       kept = headless::last_large_frame(fw, fh);
