@@ -2,10 +2,10 @@
 # The Windows program under Wine beside the SDL build, on one Xvfb screen in one run: each
 # started as a user does, the travelling point set going in the pedal-line chapter, then the
 # share of one core taken by the program, the X server and (under Wine) the wineserver (and, apart,
-# Wine's other processes of the prefix: services, explorer, winedevice), with the
-# revolution period and the frames presented per second (bench/pacing_probe). Where the screen
-# shows the picture larger than 800 x 600, the Windows program runs twice: the frame drawn at the
-# size shown, and the original one enlarged (--pixels). Reports figures; no bars.
+# Wine's other processes of the prefix: services, explorer, winedevice), then the revolution
+# period and the frames presented per second (bench/pacing_probe, watching apart). Where the
+# screen shows the picture larger than 800 x 600, the Windows program runs twice: the frame drawn
+# at the size shown, and the original one enlarged (--pixels). Reports figures; no bars.
 # Usage: bench/wine_pacing.sh [seconds to watch (default 12)] [screen, WIDTHxHEIGHT (default
 #        1024x768)]
 set -euo pipefail
@@ -99,8 +99,10 @@ run() {
   p0=$(cpu_ticks "$program_pid")
   x0=$(cpu_ticks "$xvfb_pid")
   [ -n "$server" ] && s0=$(cpu_ticks "$server")
+  # the shares over $watch seconds of their own, before the probe watches: its screen reads,
+  # damage events and round trips would be the X server's largest load
   t0=$(now_ms)
-  out=$("$here/build/release/bench/pacing_probe" "$watch")
+  sleep "$watch"
   t1=$(now_ms)
   local program_cpu server_cpu wine_cpu=0 others_cpu total
   # shellcheck disable=SC2086
@@ -108,6 +110,7 @@ run() {
   program_cpu=$(share $(($(cpu_ticks "$program_pid") - p0)) $((t1 - t0)))
   server_cpu=$(share $(($(cpu_ticks "$xvfb_pid") - x0)) $((t1 - t0)))
   [ -n "$server" ] && wine_cpu=$(share $(($(cpu_ticks "$server") - s0)) $((t1 - t0)))
+  out=$("$here/build/release/bench/pacing_probe" "$watch")
   total=$(awk -v a="$program_cpu" -v b="$server_cpu" -v c="$wine_cpu" 'BEGIN { printf "%.1f", a + b + c }')
   echo "$label"
   printf '  %-36s %8s\n' "program CPU (% of a core)" "$program_cpu"
