@@ -657,6 +657,18 @@ async function densityTwo() {
   if (sharp.differ !== 0) fail(`the canvas is not shown 1:1 (${sharp.differ} pixels differ)`);
   if (sharp.mixed < 1000) fail(`the figure looks enlarged from 800 x 600 (${sharp.mixed})`);
   await page.screenshot({ path: join(out, 'density2-sharp.png') });
+  // the larger pictures this first visit fetched are kept for a visit without network
+  const larger = fetched.filter((path) => /@[0-9]+\.vex\.gz$/.test(path));
+  const unkept = () => page.evaluate(async (larger) => {
+    const names = await caches.keys();
+    if (names.length !== 1) return larger;
+    const keys = (await (await caches.open(names[0])).keys()).map((k) => new URL(k.url).pathname);
+    return larger.filter((path) => !keys.includes(path));
+  }, larger);
+  await until('the larger pictures kept by the service worker',
+              async () => (await unkept()).length === 0, 10000)
+    .catch(async () => fail(`not kept for a visit without network: ${await unkept()}`));
+  log(`  kept for a visit without network: ${larger.join(', ')}`);
 
   log('  a drag, the chapter button of chapter 9 and its slider, in the sharp picture');
   await drag(page, [300, 400], [200, 300]);
