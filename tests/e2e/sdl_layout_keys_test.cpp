@@ -1,7 +1,7 @@
 // SDL backend tests without a display (SDL's dummy video driver): the key events and text input
 // that keyboard layouts produce, pushed into SDL's queue, become the program's speed and chapter
-// keys through the real window procedure; the window-surface presenter shows every pixel of the
-// frames it is given.
+// keys through the real window procedure; the presenters (the window's own surface, and a
+// renderer's texture for the frame drawn at the size shown) show every pixel of the frames given.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "backend.hpp"
+#include "sdl_backend.hpp"
 #include "sdl_surface_presenter.hpp"
 
 #include "orla.hpp"
@@ -106,7 +108,7 @@ TEST_F(SdlLayoutKeys, PlusAndMinusAreWhatTheLayoutTypes) {
   EXPECT_TRUE(detail::key_clicks(4)) << "3 selects the third chapter button";
 }
 
-TEST(SdlSurfacePresenter, EveryWindowPixelShowsItsFramePixelOneToOneAndEnlarged) {
+TEST(SdlPresenter, EveryWindowPixelShowsItsFramePixelOneToOneAndEnlarged) {
   // random frames changed in random rectangles, each told the presenter; after each the window's
   // surface shows, at every pixel of the letterboxed picture, the colour of the frame pixel
   // under it (1:1, enlarged, and letterboxed)
@@ -162,4 +164,67 @@ TEST(SdlSurfacePresenter, EveryWindowPixelShowsItsFramePixelOneToOneAndEnlarged)
     presenter.close();
     SDL_DestroyWindow(window);
   }
+}
+
+TEST_F(SdlLayoutKeys, TheLargeFrameThroughARendererShowsEveryPixelItWasTold) {
+  // the path of a machine with a graphics processor (SDL's software renderer standing in): frames
+  // drawn at the size shown go into their own texture, only the bounds of the rectangles told
+  // changed; the window then shows each frame 1:1 in its letterbox
+  namespace p = platform::detail;
+  auto& s = p::sdl::state();
+  ASSERT_NE(s.window, nullptr);
+  s.surface.close();
+  s.large_surface.close();
+  s.on_surface = false;
+  s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+  ASSERT_NE(s.renderer, nullptr) << SDL_GetError();
+  ASSERT_TRUE(p::backend_present_open(s.hwnd, 800, 600));
+  int w = 0, h = 0;
+  p::backend_present_shown_size(w, h);
+  SDL_Surface* surface = SDL_GetWindowSurface(s.window);
+  ASSERT_NE(surface, nullptr);
+  ASSERT_GT(w, 800) << "a window larger than the frame";
+  std::mt19937 rng(28);
+  std::vector<std::uint16_t> frame(static_cast<std::size_t>(w) * h);
+  for (auto& q : frame) q = static_cast<std::uint16_t>(rng());
+  p::backend_present_large(frame.data(), w, h, nullptr, 0);
+  for (int round = 0; round < 12; ++round) {
+    std::vector<win32::RECT> told;
+    for (int k = 0; k < 2; ++k) {
+      const int x = static_cast<int>(rng() % w), y = static_cast<int>(rng() % h);
+      const win32::RECT r{x, y, x + 1 + static_cast<int>(rng() % (w - x)),
+                          y + 1 + static_cast<int>(rng() % (h - y))};
+      told.push_back(r);
+      for (int yy = r.top; yy < r.bottom; ++yy)
+        for (int xx = r.left; xx < r.right; ++xx)
+          frame[static_cast<std::size_t>(yy) * w + xx] = static_cast<std::uint16_t>(rng());
+    }
+    p::backend_present_large(frame.data(), w, h, told.data(), static_cast<int>(told.size()));
+    surface = SDL_GetWindowSurface(s.window);
+    const int left = (surface->w - w) / 2, top = (surface->h - h) / 2;
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const std::uint16_t q = frame[static_cast<std::size_t>(y) * w + x];
+        Uint8 r = 0, g = 0, b = 0;
+        Uint32 got = 0;
+        std::memcpy(&got,
+                    static_cast<const Uint8*>(surface->pixels) + (top + y) * surface->pitch +
+                        (left + x) * surface->format->BytesPerPixel,
+                    surface->format->BytesPerPixel);
+        SDL_GetRGB(got, surface->format, &r, &g, &b);
+        wrong += (r >> 3) != (q >> 11) || (g >> 2) != (q >> 5 & 63) || (b >> 3) != (q & 31);
+      }
+    ASSERT_EQ(wrong, 0) << w << " x " << h << " in " << surface->w << " x " << surface->h
+                        << ", round " << round;
+  }
+  // back to the window's own surface for whatever runs after
+  SDL_DestroyTexture(s.large_texture);
+  SDL_DestroyTexture(s.texture);
+  SDL_DestroyRenderer(s.renderer);
+  s.large_texture = s.texture = nullptr;
+  s.renderer = nullptr;
+  s.large_shown = false;
+  s.on_surface = true;
+  EXPECT_TRUE(p::backend_present_open(s.hwnd, 800, 600));
 }
