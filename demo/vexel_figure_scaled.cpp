@@ -161,6 +161,8 @@ struct scaled_painter {
   const figure_drawn* before = nullptr;
   // painting only inside these tiles (nullptr: everywhere); the tiles are already measured
   const tile_set* inside = nullptr;
+  // the element's tiles are taken as it goes (false while painting inside tiles)
+  bool marking = true;
 
   // Starts an element: its values, and its tiles from now on; false when its shape need not be
   // gone through (measuring: it is drawn from the same values as before; painting inside tiles:
@@ -191,7 +193,6 @@ struct scaled_painter {
     current->tiles.clear();
     return true;
   }
-  bool marking = true;
 
   // A pixel (x, y) of the layer is the square of side 1/scale about the point
   // ((x + 0.5) / scale - 0.5, (y + 0.5) / scale - 0.5) of the records.
@@ -336,7 +337,7 @@ struct scaled_painter {
     const auto& p = PONT[i];
     const double d = is_shadow ? shadow_offset : 0;
     if (!begin(0, i, is_shadow,
-          {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)}))
+               {p.X + d, p.Y + d, double(p.MERET), double(p.R), double(p.G), double(p.B)}))
       return;
     disc(p.X + d, p.Y + d, p.MERET + 0.5, is_shadow ? shadow : orla::PACK(p.R, p.G, p.B));
   }
@@ -345,8 +346,8 @@ struct scaled_painter {
     const auto& s = SZAKASZ[i];
     const double d = is_shadow ? shadow_offset : 0;
     if (!begin(1, i, is_shadow,
-          {s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, double(s.VASTAGSAG), double(s.R), double(s.G),
-           double(s.B)}))
+               {s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, double(s.VASTAGSAG), double(s.R),
+                double(s.G), double(s.B)}))
       return;
     stroke(s.X1 + d, s.Y1 + d, s.X2 + d, s.Y2 + d, stroke_width(s.VASTAGSAG) / 2, true,
            is_shadow ? shadow : orla::PACK(s.R, s.G, s.B));
@@ -356,8 +357,8 @@ struct scaled_painter {
     const auto& e = EGYENES[i];
     const double d = is_shadow ? shadow_offset : 0;
     if (!begin(2, i, is_shadow,
-          {d, double(e.YXFORMA), double(e.XYFORMA), e.M, e.C, e.M2, e.C2, double(e.VASTAGSAG),
-           double(e.R), double(e.G), double(e.B)}))
+               {d, double(e.YXFORMA), double(e.XYFORMA), e.M, e.C, e.M2, e.C2, double(e.VASTAGSAG),
+                double(e.R), double(e.G), double(e.B)}))
       return;
     // a point of the line and its direction, from the better conditioned of its two forms
     double px, py, dx, dy;
@@ -376,8 +377,8 @@ struct scaled_painter {
     const auto& k = KOR[i];
     const double d = is_shadow ? shadow_offset : 0;
     if (!begin(3, i, is_shadow,
-          {k.X + d, k.Y + d, double(k.SUGAR), double(k.VASTAGSAG), double(k.R), double(k.G),
-           double(k.B)}))
+               {k.X + d, k.Y + d, double(k.SUGAR), double(k.VASTAGSAG), double(k.R), double(k.G),
+                double(k.B)}))
       return;
     // the rings R, R+1, R-1, R+2 ... : an even count lies half a pixel further out
     const LONGINT width = std::max<LONGINT>(k.VASTAGSAG, 1);
@@ -389,8 +390,8 @@ struct scaled_painter {
     const auto& q = PARABOLA[i];
     const double d = is_shadow ? shadow_offset : 0;
     if (!begin(4, i, is_shadow,
-          {q.FX + d, q.FY + d, q.P, q.SZOG, double(q.VASTAGSAG), double(q.R), double(q.G),
-           double(q.B)}))
+               {q.FX + d, q.FY + d, q.P, q.SZOG, double(q.VASTAGSAG), double(q.R), double(q.G),
+                double(q.B)}))
       return;
     if (!finite({q.FX, q.FY, q.P, q.SZOG}) || q.P == 0) return;
     // the arc the program samples, t from -N to its last sample, drawn as a polyline fine

@@ -141,7 +141,8 @@ void detail::draw_large_figure() {
   if (large.scale <= 0) return;
   static std::vector<win32::RECT> restored;
   restored.clear();
-  for (const area& a : large.restored) restored.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
+  for (const area& a : large.restored)
+    restored.push_back({a.left, a.top, a.right + 1, a.bottom + 1});
   large.figure_known = draw_figure_scaled_onto(large.layer, large.scale, large.frame,
                                                large.backdrop, restored, large.figure_changes);
 }

@@ -50,8 +50,8 @@ class surface_presenter {
   int surface_w_ = 0, surface_h_ = 0;
   Uint32 format_ = 0;
   int viewport_x_ = 0, viewport_y_ = 0, viewport_w_ = 0, viewport_h_ = 0;
-  std::vector<std::uint32_t> colour_;           // RGB565 -> surface pixel
-  bool widens_ = false;                         // the table is widened() with alpha_ added
+  std::vector<std::uint32_t> colour_;  // RGB565 -> surface pixel
+  bool widens_ = false;                // the table is widened() with alpha_ added
   std::uint32_t alpha_ = 0;
   std::vector<int> column_source_;              // viewport column -> frame column
   std::vector<int> first_column_, end_column_;  // frame column -> viewport columns showing it

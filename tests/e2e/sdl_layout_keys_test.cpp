@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "backend.hpp"
-#include "sdl_backend.hpp"
-#include "sdl_surface_presenter.hpp"
-
 #include "orla.hpp"
 #include "orla_win32.hpp"
+#include "sdl_backend.hpp"
+#include "sdl_surface_presenter.hpp"
 #include "vexel.hpp"
 
 using namespace vexel;
