@@ -208,6 +208,12 @@ struct scaled_painter {
     last = top <= bottom ? static_cast<std::int64_t>(bottom) : first - 1;
   }
 
+  // Painting inside tiles, row y lies in a band without any: its spans need not be worked out.
+  bool passed_over(std::int64_t y) const {
+    return inside != nullptr &&
+           !inside->any[static_cast<std::size_t>(y / detail::layer_tile_height)];
+  }
+
   // Fills the pixels of row y whose centres lie in the interval.
   void fill(std::int64_t y, const interval& span, WORD colour) {
     if (span.empty()) return;
@@ -224,7 +230,6 @@ struct scaled_painter {
     }
     // only inside the tiles, a run of them at a time
     const std::int64_t band = y / detail::layer_tile_height;
-    if (!inside->any[static_cast<std::size_t>(band)]) return;
     const std::int64_t last_tile = r / detail::layer_tile_width;
     for (std::int64_t tile = l / detail::layer_tile_width; tile <= last_tile; ++tile) {
       if (!inside->has(band, tile)) continue;
@@ -271,7 +276,8 @@ struct scaled_painter {
     if (!finite({cx, cy, r})) return;
     std::int64_t first = 0, last = -1;
     rows(cy - r, cy + r, first, last);
-    for (std::int64_t y = first; y <= last; ++y) fill(y, disc_row(cx, cy, r, row_v(y)), colour);
+    for (std::int64_t y = first; y <= last; ++y)
+      if (!passed_over(y)) fill(y, disc_row(cx, cy, r, row_v(y)), colour);
   }
 
   // A stroke of half width h from (x1, y1) to (x2, y2); round: with round caps, otherwise the
@@ -294,12 +300,14 @@ struct scaled_painter {
       // a whole line: on every row the same width about a centre moving by a fixed step
       const double half = std::fabs(h / nx), slope = -ny / nx;
       for (std::int64_t y = first; y <= last; ++y) {
+        if (passed_over(y)) continue;
         const double centre = x1 + slope * (row_v(y) - y1);
         fill(y, {centre - half, centre + half}, colour);
       }
       return;
     }
     for (std::int64_t y = first; y <= last; ++y) {
+      if (passed_over(y)) continue;
       const double v = row_v(y);
       interval span = between(nx, ny * (v - y1), x1, -h, h);
       if (round) {
@@ -321,6 +329,7 @@ struct scaled_painter {
     std::int64_t first = 0, last = -1;
     rows(cy - outer, cy + outer, first, last);
     for (std::int64_t y = first; y <= last; ++y) {
+      if (passed_over(y)) continue;
       const double v = row_v(y);
       const interval out = disc_row(cx, cy, outer, v);
       const interval in = inner > 0 ? disc_row(cx, cy, inner, v) : interval{};
