@@ -16,8 +16,9 @@ struct frame_part {
 };
 
 // Brings `kept` up to the width x height frame `pixels` and returns the parts where they
-// differed: the whole frame when `whole` (or `kept` is of another size), else the `count`
-// rectangles `changed` (clamped to the frame) where given, else the parts found by comparing.
+// differed: the whole frame when `whole` (or `kept` is of another size), else the boxes of what
+// differs inside the `count` rectangles `changed` (clamped to the frame; outside them it is as
+// before) where given, else those found by comparing the whole frame.
 std::vector<frame_part> take_large_frame(std::vector<std::uint16_t>& kept, const void* pixels,
                                          int width, int height, const win32::RECT* changed,
                                          int count, bool whole);

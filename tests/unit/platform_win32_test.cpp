@@ -312,14 +312,16 @@ TEST(Presenter, LargeFrameCopyReturnsEveryChangedPixel) {
       }
     }
   }
-  // rectangles told are taken as they are, clamped to the frame
-  const win32::RECT told[] = {{-5, 19, 3, 40}, {10, 10, 10, 12}};
+  // inside the rectangles told (clamped to the frame), only the box of what differs is taken
+  const win32::RECT told[] = {{-5, 18, 3, 40}, {10, 10, 10, 12}, {20, 2, 30, 6}};
   frame[20 * w + 1] = 1;
   frame[0] = 2;  // outside what is told: not taken
-  parts = platform::windows::take_large_frame(kept, frame.data(), w, h, told, 2, false);
-  ASSERT_EQ(parts.size(), 1u);
-  EXPECT_EQ(parts[0].left, 0);
-  EXPECT_EQ(parts[0].bottom, h);
+  parts = platform::windows::take_large_frame(kept, frame.data(), w, h, told, 3, false);
+  ASSERT_EQ(parts.size(), 1u) << "the third rectangle holds no change";
+  EXPECT_EQ(parts[0].left, 1);
+  EXPECT_EQ(parts[0].top, 20);
+  EXPECT_EQ(parts[0].right, 2);
+  EXPECT_EQ(parts[0].bottom, 21);
   EXPECT_EQ(kept[20 * w + 1], 1);
   EXPECT_EQ(kept[0], 7);
 }
