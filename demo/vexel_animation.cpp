@@ -82,6 +82,15 @@ void detail::advance_point(std::int64_t steps) {
   for (std::int64_t i = 0; i < steps; ++i) detail::speed_law_step();
 }
 
+long double detail::drawn_point_angle(long double fraction) {
+  // changed: the point is drawn where the time since its last step puts it, the fraction of the
+  // next step that time owes added, not only at whole steps. Where a step takes longer than a
+  // frame (Windows' cheap tick counter gives a large calibration count, so fewer and larger
+  // steps) it stood still in one frame of four and jumped in the next.
+  if (!ANIMACIO) return VEXEL_SZOG;
+  return VEXEL_SZOG + fraction * angle_step(PILSEB, KIEGYENLITO);
+}
+
 void detail::speed_law_step() {
   if (!PLAY && PILSEB > 0) PILSEB = static_cast<REAL>(static_cast<ext>(PILSEB) - GYORSITAS);
   if (PILSEB <= 0) PILSEB = 0;

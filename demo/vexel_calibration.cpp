@@ -74,6 +74,7 @@ std::int64_t steps_due() {
     step_clock.last = now;
     return 0;
   }
+  step_clock.owed_before = step_clock.owed;
   // the unsigned difference stays right across the wrap of the counter
   const win32::DWORD elapsed =
       std::min(static_cast<win32::DWORD>(now - step_clock.last), max_catch_up_ms);

@@ -20,7 +20,7 @@ void SZAMOLASI_QELJARASOK() {
   detail::compute_frame(1);
 }
 
-void detail::compute_frame(std::int64_t steps) {
+void detail::compute_frame(std::int64_t steps, long double fraction) {
   if (GOMBKATTINT(slider_button) && SARGAMENU == pedal_chapter) {
     SEBESSEG = static_cast<BYTE>(GOMB[slider_button].y2 - orla_win32::M_Y);
   }
@@ -102,7 +102,7 @@ void detail::compute_frame(std::int64_t steps) {
   const KOR_TYPE& circumcircle = KOR[1];
   traveller.LETEZIK = circumcircle.LETEZIK;
   if (traveller.LETEZIK) {
-    const ext angle = VEXEL_SZOG;
+    const ext angle = detail::drawn_point_angle(fraction);
     traveller.X = static_cast<REAL>(circumcircle.X + circumcircle.SUGAR * std::cos(angle));
     traveller.Y = static_cast<REAL>(circumcircle.Y + circumcircle.SUGAR * std::sin(angle));
     PONT_SZAMOL(17);

@@ -141,8 +141,9 @@ inline constexpr std::int64_t max_steps_per_frame = 1 << 20;
 // The frame loop's account of the steps owed to the time that has passed.
 struct step_account {
   bool started = false;
-  orla::DWORD last = 0;  // tick count of the previous reading
-  long double owed = 0;  // fraction of a step carried to the next frame
+  orla::DWORD last = 0;         // tick count of the previous reading
+  long double owed = 0;         // fraction of a step carried to the next frame
+  long double owed_before = 0;  // that fraction after the reading before this one
 };
 inline step_account step_clock;
 
@@ -156,8 +157,9 @@ std::int64_t steps_due();
 // Per-frame computation (vexel_compute.cpp).
 // =============================================================================================
 
-// SZAMOLASI_QELJARASOK taking `steps` steps of the speed law.
-void compute_frame(std::int64_t steps);
+// SZAMOLASI_QELJARASOK taking `steps` steps of the speed law, the travelling point drawn
+// `fraction` of a step past the angle the steps before left.
+void compute_frame(std::int64_t steps, long double fraction = 0);
 
 // =============================================================================================
 // Animation of the travelling point (vexel_animation.cpp).
@@ -169,6 +171,9 @@ void advance_point(std::int64_t steps);
 // One step of the speed law in automatic mode: the speed towards the slider or down to 0, and
 // the angle by the speed.
 void speed_law_step();
+// The angle the travelling point is drawn at: `fraction` of the next step past VEXEL_SZOG in
+// automatic mode, VEXEL_SZOG in the pointer mode.
+long double drawn_point_angle(long double fraction);
 
 // =============================================================================================
 // Element rendering (vexel_render.cpp).

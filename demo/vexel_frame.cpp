@@ -102,7 +102,7 @@ void FRAME() {
   detail::take_frame_key();
   if (!SUGOB) {
     SFIRST = true;
-    detail::compute_frame(steps);
+    detail::compute_frame(steps, detail::step_clock.owed_before);
     ELEMEK_KIRAJZOLASA();
   } else {
     if (SFIRST) {

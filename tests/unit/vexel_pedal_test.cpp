@@ -2,6 +2,7 @@
 // slider, the pointer mode, and the button tests and pointer history they rest on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -122,6 +123,42 @@ TEST(VexelPedal, SpeedRisesToTheSliderAndBrakesToExactlyZero) {
   SEBESSEG = 25;
   for (int i = 0; i < 10; ++i) frame(0, 0, false);
   EXPECT_EQ(PILSEB, 25);
+  detail::set_speed_count(count);
+}
+
+TEST(VexelPedal, ThePointMovesEvenlyEveryFrameWhereAStepTakesLongerThanAFrame) {
+  // a fast machine's count (Windows' cheap tick counter): 2.64e11 / 6e9 = 44 steps a second,
+  // fewer than the 60 frames
+  reset_scene();
+  SARGAMENU = 9;
+  const std::int64_t count = MP;
+  detail::set_speed_count(6000000000);
+  std::uint32_t now = 5000;
+  headless::set_clock([&now] { return now; });
+  detail::start_step_clock();
+  click(13);
+  SEBESSEG = 40;
+  const auto angle = [] { return std::atan2(PONT[17].Y - KOR[1].Y, PONT[17].X - KOR[1].X); };
+  double last = 0, least = 10, most = 0;
+  for (int k = 0; k < 120; ++k) {
+    now = 5000 + static_cast<std::uint32_t>(k * 1000 / 60);
+    EGERALLAPOTOK();
+    const std::int64_t steps = detail::steps_due();
+    detail::compute_frame(steps, detail::step_clock.owed_before);
+    grey_animation_buttons();
+    EGERALLAPOTOK();
+    const double a = angle();
+    // after the start (its speed reached within a few frames), a second of frames
+    if (k >= 60) {
+      const double moved = std::remainder(a - last, 2 * pi);
+      least = std::min(least, moved);
+      most = std::max(most, moved);
+    }
+    last = a;
+  }
+  EXPECT_GT(least, 0) << "the point stood still in a frame";
+  EXPECT_LT(most, 1.2 * least) << "frames of 16 and 17 ms: as far, within their times' ratio";
+  headless::set_clock(nullptr);
   detail::set_speed_count(count);
 }
 
